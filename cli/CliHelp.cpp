@@ -1,0 +1,73 @@
+#include "cli/CliHelp.h"
+
+QString CliHelpText() {
+    return QStringLiteral(R"HELP(Usage:
+  road-import --source CONN --dest CONN (--titles CODES | --all-titles) --save yes|no
+              [--on-duplicate cancel|ignore] [--timeout SECONDS] [--log FILE]
+  road-import --source CONN --list-titles [--timeout SECONDS] [--log FILE]
+  road-import --help
+
+Copies road titles (rows of the table "Титул") with every row that depends on them
+from the source database into the destination database of the same schema, in one
+destination transaction, exactly as the import window's "Начать" does. The window's
+questions are answered by the options below. Options may also be written --name=VALUE.
+
+Connections:
+  --source CONN, --dest CONN
+      Connection strings in the connection frame's format, for example
+        Provider=SQLite;Location=/path/source.db
+        Provider=SQLOLEDB.1;Data Source=host;Initial Catalog=db;User ID=u;Password=p
+        Provider=PostgreSQL;Data Source=host:5432;Location=db;User ID=u;Password=p
+      A value that holds ";" is written in double quotes.
+  --timeout SECONDS
+      Command timeout of both connections, 30 to 3600 (default 30).
+
+Titles:
+  --list-titles
+      Print the source's title list, one title per line: the code (Код_титула),
+      a tab, the name. Nothing is imported.
+  --titles CODES
+      Import the titles with these codes, separated by commas (e.g. --titles 3,7,12).
+      They are taken in the order of the title list, whatever their order here.
+      A code the list does not hold is a usage error.
+  --all-titles
+      Import every title of the list.
+
+Questions:
+  --save yes|no
+      The answer to "Импорт прошел успешно, сохранить?": yes commits the import,
+      no rolls it back.
+  --on-duplicate cancel|ignore
+      The answer to the box listing chosen titles whose names the destination already
+      holds: cancel (the default) refuses the run; ignore imports the other titles.
+      When ignoring leaves the same titles reported again, the run is refused.
+
+Output:
+  Standard output receives the lines of the window's log memo, one per line, as they
+  are written (UTF-8): "Создаем GUID-ы", "Импорт таблицы Титул - 3 записей", ..., and
+  at the end "Импорт прошел успешно!" with "Импортировано N таблиц", or "Ошибка импорта".
+  Standard error receives the message boxes with their title ("Ошибка: ...",
+  "Подтверждение: ...") followed by the answer given ("-> Да (--save yes)"), usage and
+  connection errors, and, only when it is a terminal, a progress line redrawn in place.
+  --log FILE
+      The diagnostic log file (default: this program's path with the extension ".log").
+
+Interrupting:
+  SIGINT (Ctrl+C) or SIGTERM during the import acts as the window's "Отмена": the next
+  check stops the copy, "Операция прервана пользователем. Продолжить?" is answered No
+  and "Сохранить уже перенесенные данные?" No, so nothing is saved and the temporary
+  GUID columns and section link are removed again; the exit status is 1. An interrupt
+  during the preparation stops the run at its first check; one that comes after the
+  last check still declines the save. A second SIGINT or SIGTERM ends the program at
+  once: the database then discards the open transaction, but the temporary GUID
+  columns may stay in both databases until a later run removes them.
+
+Exit status:
+  0  the import was saved (with --list-titles: the list was printed)
+  1  the import failed, was stopped or was not saved (--save no)
+  2  usage error; a connection that cannot be opened (the driver's text is shown);
+     a source whose title list cannot be read
+  3  the run was refused: no title chosen, or titles already in the destination
+     and --on-duplicate cancel
+)HELP");
+}

@@ -1,0 +1,6 @@
+#pragma once
+// The text of road-import --help.
+
+#include <QString>
+
+QString CliHelpText();

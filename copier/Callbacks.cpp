@@ -1,0 +1,16 @@
+#include "copier/Callbacks.h"
+
+TTableStartProc OnTableStart;
+TRowProgressProc OnRowProgress;
+TFinishProc OnFinish;
+TCheckAbortProc OnCheckAbort;
+TLogLineProc OnLogLine;
+
+static TQuestionAsker* questionAsker = nullptr;
+
+void SetQuestionAsker(TQuestionAsker* asker) { questionAsker = asker; }
+
+int ShowCenteredMessage(const QString& message, TMsgDlgType type, TMsgDlgButtons buttons) {
+    if (!questionAsker) return mrNo;
+    return questionAsker->Ask(message, type, buttons);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The copier's entry point: copies a list of tables inside one destination transaction and
+// lets the user decide at the end whether it is committed.
+
+#include "support/StringList.h"
+
+class TADOConnection;
+
+// Marks of the table list.
+enum TImportMark { imCopy = 0, imKeyFirst = 1, imSkip = 2 };
+
+// Returns the number of tables copied when the run was saved, or -1.
+int ImportTables(const TStringList& tables, const TStringList& selections, const TStringList& matchTables,
+                 const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest,
+                 const TStringList* order);

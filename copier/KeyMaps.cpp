@@ -1,0 +1,100 @@
+#include "copier/KeyMaps.h"
+
+#include "copier/CopierLog.h"
+#include "copier/ParamSetters.h"
+#include "db/ADOQuery.h"
+#include "support/Exception.h"
+
+#include <algorithm>
+#include <exception>
+
+int TKeyMaps::AddTable(const QString& table) {
+    Packs.push_back(std::make_unique<TIntegerPack>(true));
+    return Names.Add(table);
+}
+
+TIntegerPack* TKeyMaps::PackOf(const QString& table) const {
+    const int index = Names.IndexOf(table);
+    return index < 0 ? nullptr : Packs[index].get();
+}
+
+bool TKeyMaps::Lookup(const QString& table, int sourceKey, int& destKey) const {
+    TIntegerPack* pack = PackOf(table);
+    if (!pack || !pack->Contains(sourceKey)) return false;
+    destKey = pack->DataOf(sourceKey);
+    return true;
+}
+
+int TKeyMaps::Record(const QString& table, int sourceKey, int destKey) {
+    TIntegerPack* pack = PackOf(table);
+    if (!pack) pack = Packs[AddTable(table)].get();
+    // A source key is recorded once; a later record of the same row changes nothing.
+    if (pack->Contains(sourceKey)) return destKey;
+    pack->Add(sourceKey, destKey, true);
+    return pack->DataAt(pack->IndexOf(sourceKey));
+}
+
+bool TKeyMaps::IsInProgress(const QString& table, int sourceKey) const {
+    return std::any_of(InProgress.begin(), InProgress.end(), [&](const TRowInProgress& row) {
+        return row.Key == sourceKey && row.Table.compare(table, Qt::CaseInsensitive) == 0;
+    });
+}
+
+TRowInProgressGuard::TRowInProgressGuard(TKeyMaps& maps, const QString& table, int key) : Maps(maps) {
+    Maps.InProgress.push_back({table, key});
+}
+
+TRowInProgressGuard::~TRowInProgressGuard() { Maps.InProgress.pop_back(); }
+
+namespace {
+
+bool Awaits(const TDeferredReference& reference, const QString& table, int sourceKey) {
+    return reference.AwaitedKey == sourceKey && reference.AwaitedTable.compare(table, Qt::CaseInsensitive) == 0;
+}
+
+// Takes the deferred references that wait for the row out of the run state.
+std::vector<TDeferredReference> TakeAwaiting(TKeyMaps& maps, const QString& table, int sourceKey) {
+    std::vector<TDeferredReference> taken;
+    auto waits = [&](const TDeferredReference& reference) { return Awaits(reference, table, sourceKey); };
+    std::copy_if(maps.Deferred.begin(), maps.Deferred.end(), std::back_inserter(taken), waits);
+    maps.Deferred.erase(std::remove_if(maps.Deferred.begin(), maps.Deferred.end(), waits), maps.Deferred.end());
+    return taken;
+}
+
+void SetDeferredReference(const TDeferredReference& reference, int destKey, TADOConnection& dest) {
+    const QString valueName = QStringLiteral("SetVal") + QString::number(reference.Position);
+    TADOQuery update(&dest);
+    update.SetSQL(QStringLiteral("UPDATE ") + reference.Table + QStringLiteral(" SET ") + reference.Column +
+                  QStringLiteral("=:") + valueName + QStringLiteral(" WHERE ") + reference.KeyColumn +
+                  QStringLiteral("=:Where0"));
+    SetIntParam(update, valueName, destKey);
+    SetIntParam(update, QStringLiteral("Where0"), reference.DestKey);
+    update.ExecSQL();
+}
+
+}  // namespace
+
+void ApplyDeferredReferences(TKeyMaps& maps, const QString& table, int sourceKey, int destKey,
+                             TADOConnection& dest) {
+    for (const TDeferredReference& reference : TakeAwaiting(maps, table, sourceKey)) {
+        try {
+            SetDeferredReference(reference, destKey, dest);
+            LogCopierLine(QStringLiteral("Циклическая ссылка: в таблице ") + reference.Table +
+                          QStringLiteral(" запись с кодом ") + QString::number(reference.SourceKey) +
+                          QStringLiteral(" получила ссылку ") + reference.Column + QStringLiteral("=") +
+                          QString::number(destKey));
+        } catch (const Exception& e) {
+            ReportRowFailure(reference.Table, reference.SourceKey, e.message());
+        } catch (const std::exception& e) {
+            ReportRowFailure(reference.Table, reference.SourceKey, QString::fromUtf8(e.what()));
+        }
+    }
+}
+
+void DropDeferredReferences(TKeyMaps& maps, const QString& table, int sourceKey) {
+    for (const TDeferredReference& reference : TakeAwaiting(maps, table, sourceKey))
+        ReportRowFailure(reference.Table, reference.SourceKey,
+                         QStringLiteral("ссылка ") + reference.Column + QStringLiteral(" осталась пустой, т.к. запись таблицы ") +
+                             table + QStringLiteral(" с кодом ") + QString::number(sourceKey) +
+                             QStringLiteral(" не перенесена"));
+}

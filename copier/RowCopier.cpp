@@ -1,0 +1,296 @@
+#include "copier/RowCopier.h"
+
+#include "copier/Callbacks.h"
+#include "copier/CopierLog.h"
+#include "copier/CopyPlan.h"
+#include "copier/KeyMaps.h"
+#include "copier/ParamSetters.h"
+#include "copier/Transaction.h"
+#include "db/ADOQuery.h"
+#include "support/EAbort.h"
+
+#include <exception>
+#include <optional>
+#include <vector>
+
+namespace {
+
+const QString CannotSupplyMessage = QStringLiteral(
+    "Данную запись нельзя добавлять, т.к. все элементы, которые разрешено было добавить уже добавлены.");
+const QString StoppedMessage = QStringLiteral("Операция прервана пользователем");
+
+// A reference of the current row to a row still in progress up the call chain.
+struct TCycleReference {
+    int Position = 0;
+    QString Table;
+    int Key = 0;
+};
+
+class TTableCopier {
+public:
+    TTableCopier(const QString& table, TKeyMaps& keyMaps, const TStringList& matchTables,
+                 const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest, bool nested)
+        : Table(table), KeyMaps(keyMaps), MatchTables(matchTables), MatchColumns(matchColumns), Source(source),
+          Dest(dest), Nested(nested), InsertQuery(&dest), UpdateQuery(&dest), ProbeQuery(&dest),
+          SourceQuery(&source) {}
+
+    int Run(const QString& selection, bool keyFirst);
+
+private:
+    void PrepareStatements(const QString& selection, bool keyFirst);
+    int HandleRow(int sourceKey);
+    bool RowNeedsHandling(int result) const;
+    void BindColumns();
+    void BindReference(int position, const QString& referenced, int sourceValue);
+    void BindInteger(int position, int value);
+    void BindNull(int position);
+    void BindField(int position, const TField& field);
+    int ProbeOrInsert(int sourceKey);
+    void ExecuteWriting(TADOQuery& statement);
+    int RecordRow(int sourceKey, int result);
+    void AskAfterUserStop();
+    void FailRow(int sourceKey, const QString& message);
+
+    const QString Table;
+    TKeyMaps& KeyMaps;
+    const TStringList& MatchTables;
+    const TStringList& MatchColumns;
+    TADOConnection& Source;
+    TADOConnection& Dest;
+    const bool Nested;
+    bool KeyFirst = false;
+
+    TCopyPlan Plan;
+    TADOQuery InsertQuery;
+    TADOQuery UpdateQuery;
+    TADOQuery ProbeQuery;
+    TADOQuery SourceQuery;
+    int RowCount = 0;
+
+    // State of the row being handled.
+    std::vector<TCycleReference> Cycles;
+    bool Inserted = false;
+    bool Updated = false;
+};
+
+int TTableCopier::Run(const QString& selection, bool keyFirst) {
+    KeyFirst = keyFirst;
+    PrepareStatements(selection, keyFirst);
+    int result = -1;
+    while (!SourceQuery.Eof()) {
+        const int sourceKey = SourceQuery.Fields(0).AsInteger();
+        try {
+            result = -1;
+            result = HandleRow(sourceKey);
+        } catch (const TExitException&) {
+            throw;
+        } catch (const EAbort&) {
+            result = -1;
+            AskAfterUserStop();
+        } catch (const Exception& e) {
+            result = -1;
+            FailRow(sourceKey, e.message());
+        } catch (const std::exception& e) {
+            result = -1;
+            FailRow(sourceKey, QString::fromUtf8(e.what()));
+        }
+    }
+    SourceQuery.Close();
+    return result;
+}
+
+void TTableCopier::PrepareStatements(const QString& selection, bool keyFirst) {
+    Plan = PrepareCopyPlan(Table, selection, MatchTables, MatchColumns, Source, Dest, keyFirst);
+    InsertQuery.SetSQL(Plan.InsertText);
+    UpdateQuery.SetSQL(Plan.UpdateText);
+    ProbeQuery.SetSQL(Plan.ProbeText);
+    SourceQuery.SetSQL(Plan.SourceText);
+    SourceQuery.Open();
+}
+
+int TTableCopier::HandleRow(int sourceKey) {
+    int result = -1;
+    int mapped = 0;
+    if (KeyMaps.Lookup(Table, sourceKey, mapped)) result = mapped;
+    if (RowNeedsHandling(result)) {
+        // References name rows by their primary key; a row keyed by its first match column
+        // cannot be told apart from them, so it is not marked (a cycle through it is still
+        // caught one level further down, where the row is copied by its primary key).
+        std::optional<TRowInProgressGuard> inProgress;
+        if (!KeyFirst) inProgress.emplace(KeyMaps, Table, sourceKey);
+        Cycles.clear();
+        Inserted = Updated = false;
+        BindColumns();
+        result = ProbeOrInsert(sourceKey);
+        result = RecordRow(sourceKey, result);
+    }
+    ++RowCount;
+    if (OnRowProgress) OnRowProgress(Table, RowCount);
+    SourceQuery.Next();
+    return result;
+}
+
+// A row already copied costs nothing, except where the key itself is copied and several
+// match columns decide: such a row is looked up and written again.
+bool TTableCopier::RowNeedsHandling(int result) const {
+    return result < 0 || (Plan.FirstCopied == 0 && Plan.MatchColumns.Count() >= 2);
+}
+
+void TTableCopier::BindColumns() {
+    for (int p = Plan.FirstCopied; p < Plan.Columns.Count(); ++p) {
+        if (OnCheckAbort) OnCheckAbort();
+        const TField field = SourceQuery.Fields(p);
+        const QString& referenced = Plan.References[p - Plan.FirstCopied];
+        if (!field.IsNull() && !referenced.isEmpty())
+            BindReference(p, referenced, field.AsInteger());
+        else
+            BindField(p, field);
+    }
+}
+
+void TTableCopier::BindReference(int position, const QString& referenced, int sourceValue) {
+    int value = 0;
+    if (!KeyMaps.Lookup(referenced, sourceValue, value)) {
+        if (KeyMaps.IsInProgress(referenced, sourceValue)) {
+            // The referenced row waits for this one further up the chain: write NULL now and
+            // set the reference once that row has its destination key.
+            Cycles.push_back({position, referenced, sourceValue});
+            BindNull(position);
+            return;
+        }
+        value = CopyTableRows(referenced, QString::number(sourceValue), KeyMaps, MatchTables, MatchColumns, Source,
+                              Dest, true, false);
+    }
+    if (value == -1) throw Exception(CannotSupplyMessage);
+    BindInteger(position, value);
+}
+
+void TTableCopier::BindInteger(int position, int value) {
+    const QString number = QString::number(position);
+    SetIntParam(InsertQuery, QStringLiteral("Val") + number, value);
+    if (Plan.InSetList[position]) {
+        SetIntParam(UpdateQuery, QStringLiteral("SetVal") + number, value);
+    } else if (Plan.InCondition[position]) {
+        SetIntParam(UpdateQuery, QStringLiteral("Where") + number, value);
+        SetIntParam(ProbeQuery, QStringLiteral("Where") + number, value);
+        SetIntParam(UpdateQuery, QStringLiteral("WhereN") + number, value);
+        SetIntParam(ProbeQuery, QStringLiteral("WhereN") + number, value);
+    }
+}
+
+void TTableCopier::BindNull(int position) {
+    const QString number = QString::number(position);
+    SetNullIntParam(InsertQuery, QStringLiteral("Val") + number);
+    if (Plan.InSetList[position]) {
+        SetNullIntParam(UpdateQuery, QStringLiteral("SetVal") + number);
+    } else if (Plan.InCondition[position]) {
+        SetNullIntParam(UpdateQuery, QStringLiteral("Where") + number);
+        SetNullIntParam(ProbeQuery, QStringLiteral("Where") + number);
+        SetNullIntParam(UpdateQuery, QStringLiteral("WhereN") + number);
+        SetNullIntParam(ProbeQuery, QStringLiteral("WhereN") + number);
+    }
+}
+
+void TTableCopier::BindField(int position, const TField& field) {
+    const QString number = QString::number(position);
+    SetFieldParam(InsertQuery, QStringLiteral("Val") + number, field);
+    if (Plan.InSetList[position]) {
+        SetFieldParam(UpdateQuery, QStringLiteral("SetVal") + number, field);
+    } else if (Plan.InCondition[position]) {
+        SetFieldParam(UpdateQuery, QStringLiteral("Where") + number, field);
+        SetFieldParam(ProbeQuery, QStringLiteral("Where") + number, field);
+        SetFieldParam(UpdateQuery, QStringLiteral("WhereN") + number, field);
+        SetFieldParam(ProbeQuery, QStringLiteral("WhereN") + number, field);
+    }
+}
+
+int TTableCopier::ProbeOrInsert(int sourceKey) {
+    ProbeQuery.Close();
+    ProbeQuery.Open();
+    if (ProbeQuery.IsEmpty()) {
+        ExecuteWriting(InsertQuery);
+        Inserted = true;
+        if (Nested)
+            ReportCopierLine(QStringLiteral("  Добавлена запись в таблицу ") + Table + QStringLiteral(" с кодом ") +
+                             QString::number(sourceKey));
+        ProbeQuery.Close();
+        ProbeQuery.Open();
+        // Recording any other key would send every reference to this row to a wrong row.
+        if (ProbeQuery.IsEmpty())
+            throw Exception(QStringLiteral("добавленная запись не найдена в таблице ") + Table +
+                            QStringLiteral(" по столбцам сопоставления, её код в базе-приемнике неизвестен"));
+    } else if (Plan.HasSetList && !Nested) {
+        ExecuteWriting(UpdateQuery);
+        Updated = true;
+    }
+    const int result = ProbeQuery.Fields(0).AsInteger();
+    ProbeQuery.Close();
+    return result;
+}
+
+// Executes the insert or the update; when the row carries a NULL for a cycle, a refusal is
+// explained by that cycle.
+void TTableCopier::ExecuteWriting(TADOQuery& statement) {
+    try {
+        statement.ExecSQL();
+    } catch (const Exception& e) {
+        if (Cycles.empty()) throw;
+        const TCycleReference& cycle = Cycles.front();
+        throw Exception(QStringLiteral("запись ссылается по столбцу ") + Plan.Columns[cycle.Position] +
+                        QStringLiteral(" на запись таблицы ") + cycle.Table + QStringLiteral(" с кодом ") +
+                        QString::number(cycle.Key) +
+                        QStringLiteral(", которая ссылается на неё же (циклическая ссылка); записать её с пустой "
+                                       "ссылкой не удалось: ") +
+                        e.message());
+    }
+}
+
+int TTableCopier::RecordRow(int sourceKey, int result) {
+    result = KeyMaps.Record(Table, sourceKey, result);
+    for (const TCycleReference& cycle : Cycles) {
+        // A found row of a nested call is left as it is, and so is a column the update
+        // did not write.
+        if (!Inserted && !(Updated && Plan.InSetList[cycle.Position])) continue;
+        KeyMaps.Deferred.push_back({cycle.Table, cycle.Key, Table, sourceKey, Plan.KeyColumn(), result,
+                                    Plan.Columns[cycle.Position], cycle.Position});
+    }
+    ApplyDeferredReferences(KeyMaps, Table, sourceKey, result, Dest);
+    return result;
+}
+
+void TTableCopier::AskAfterUserStop() {
+    const TMsgDlgButtons yesNo = TMsgDlgBtn::mbYes | TMsgDlgBtn::mbNo;
+    if (ShowCenteredMessage(QStringLiteral("Операция прервана пользователем. Продолжить?"),
+                            TMsgDlgType::mtConfirmation, yesNo) != mrNo)
+        return;  // the source was not advanced: the same row is handled again
+    const bool save = ShowCenteredMessage(QStringLiteral("Сохранить уже перенесенные данные?"),
+                                          TMsgDlgType::mtConfirmation, yesNo) == mrYes;
+    ReportCopierLine(save ? QStringLiteral("Импорт прерван пользователем, изменения БУДУТ ВНЕСЕНЫ в базу")
+                          : QStringLiteral("Импорт прерван пользователем, изменения НЕ ВНЕСЕНЫ в базу"));
+    // Nothing may keep the stop from ending the run: an error here would otherwise be taken
+    // for a row error further up, and the copy would go on.
+    try {
+        if (OnFinish) OnFinish();
+    } catch (const Exception& e) {
+        LogCopierLine(e.message());
+    } catch (const std::exception& e) {
+        LogCopierLine(QString::fromUtf8(e.what()));
+    }
+    EndTransaction(Dest, save);
+    throw TExitException(StoppedMessage);
+}
+
+void TTableCopier::FailRow(int sourceKey, const QString& message) {
+    SourceQuery.Next();
+    ReportRowFailure(Table, sourceKey, message);
+    DropDeferredReferences(KeyMaps, Table, sourceKey);
+}
+
+}  // namespace
+
+int CopyTableRows(const QString& table, const QString& selection, TKeyMaps& keyMaps,
+                  const TStringList& matchTables, const TStringList& matchColumns, TADOConnection& source,
+                  TADOConnection& dest, bool nested, bool keyFirst) {
+    TTableCopier copier(table, keyMaps, matchTables, matchColumns, source, dest, nested);
+    return copier.Run(selection, keyFirst);
+}

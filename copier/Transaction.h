@@ -1,0 +1,22 @@
+#pragma once
+// The run's transaction on the destination: its three statements, and ending it so that
+// nothing stays open when a commit fails or a run breaks off.
+
+#include <QString>
+
+class TADOConnection;
+
+extern const QString BeginTransactionText;     // "BEGIN TRANSACTION;"
+extern const QString CommitTransactionText;    // "COMMIT TRANSACTION;"
+extern const QString RollbackTransactionText;  // "ROLLBACK TRANSACTION;"
+
+// Executes one statement on the destination with a query of its own. Raises on failure.
+void ExecuteTransactionStatement(TADOConnection& dest, const QString& statement);
+
+// Commits or rolls back. A failure is logged; a failed commit is followed by a rollback of
+// whatever is still open. Returns whether the chosen statement took effect. Never raises.
+bool EndTransaction(TADOConnection& dest, bool commit);
+
+// After a run that failed with its transaction open: rolls it back and logs that it did.
+// Never raises.
+void RollBackFailedRun(TADOConnection& dest);

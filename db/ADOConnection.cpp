@@ -1,0 +1,80 @@
+#include "db/ADOConnection.h"
+
+#include "db/BackendOpen.h"
+#include "db/ConnectionString.h"
+#include "db/DbError.h"
+#include "db/Dialect.h"
+#include "db/StatementRun.h"
+#include "db/SqliteNative.h"
+
+#include <QAtomicInt>
+#include <QSqlDatabase>
+
+namespace {
+
+QString NewConnectionName() {
+    static QAtomicInt counter;
+    return QStringLiteral("TADOConnection_%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+}
+
+}  // namespace
+
+struct TADOConnection::Impl {
+    QString Name = NewConnectionName();  // of the QSqlDatabase, unique per connection
+    QSqlDatabase Db;
+    bool IsOpen = false;
+    TBackendKind Kind = TBackendKind::SqlServer;
+    TSqliteStatementClock Clock;    // read by the SQLite progress handler
+    int PostgresTimeout = -1;       // the statement_timeout in force, in seconds
+};
+
+TADOConnection::TADOConnection() : d(std::make_unique<Impl>()) {}
+
+TADOConnection::~TADOConnection() { TADOConnection::Close(); }
+
+void TADOConnection::Open() {
+    // As the platform's connections do, opening an open connection changes nothing.
+    if (d->IsOpen) return;
+    if (ConnectionString.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("Строка подключения не задана"));
+    const TConnectionParams params = ParseConnectionString(ConnectionString);
+    const TBackendKind kind = BackendOf(params);
+    switch (kind) {
+    case TBackendKind::Sqlite:
+        d->Db = OpenSqliteDatabase(d->Name, params, &d->Clock, CommandTimeout);
+        break;
+    case TBackendKind::SqlServer:
+        d->Db = OpenMssqlDatabase(d->Name, params, CommandTimeout);
+        break;
+    case TBackendKind::PostgreSql:
+        d->Db = OpenPostgresDatabase(d->Name, params);
+        break;
+    }
+    d->Kind = kind;
+    d->IsOpen = true;
+    d->PostgresTimeout = -1;
+}
+
+void TADOConnection::Close() {
+    if (!d->IsOpen) return;
+    d->IsOpen = false;
+    d->Db.close();
+    d->Db = QSqlDatabase();  // the last handle must be gone before the name is removed
+    QSqlDatabase::removeDatabase(d->Name);
+}
+
+bool TADOConnection::Connected() const { return d->IsOpen; }
+
+const TDialect& TADOConnection::Dialect() const {
+    return DialectOf(BackendOf(ParseConnectionString(ConnectionString)));
+}
+
+TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
+    if (!d->IsOpen) throw EDatabaseError(QStringLiteral("Подключение к базе данных не открыто"));
+    if (d->Kind == TBackendKind::PostgreSql && d->PostgresTimeout != CommandTimeout) {
+        SetPostgresStatementTimeout(d->Db, CommandTimeout);
+        d->PostgresTimeout = CommandTimeout;
+    }
+    TStatementRunner runner(d->Db, d->Kind, CommandTimeout, &d->Clock);
+    return runner.Run(sql, params, wantRows);
+}

@@ -1,0 +1,142 @@
+#include "db/ADOQuery.h"
+
+#include "db/DbError.h"
+#include "db/SqlText.h"
+
+#include <QByteArray>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+QVector<TBoundParam> BoundParamsOf(const QVector<TParameter>& params) {
+    QVector<TBoundParam> bound;
+    bound.reserve(params.size());
+    for (const TParameter& param : params) bound.append({param.Name, param.DataType, param.Value});
+    return bound;
+}
+
+[[noreturn]] void RaiseNotInteger(const QVariant& value, const QString& field) {
+    throw EDatabaseError(QStringLiteral("Значение \"%1\" поля \"%2\" не является целым числом")
+                             .arg(value.toString(), field));
+}
+
+}  // namespace
+
+// ---- TField ----
+
+QString TField::FieldName() const { return Query->Result().Columns[Index].Name; }
+
+TFieldType TField::DataType() const { return Query->Result().Columns[Index].DataType; }
+
+QVariant TField::Value() const {
+    const TRowSet& rows = Query->Result();
+    const int row = Query->CurrentRow();
+    if (row < 0 || row >= rows.Rows.size()) return QVariant();  // no current row reads as NULL
+    return rows.Rows[row][Index];
+}
+
+bool TField::IsNull() const { return Value().isNull(); }
+
+QString TField::AsString() const {
+    const QVariant value = Value();
+    if (value.isNull()) return QString();
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    return value.toString();
+}
+
+int TField::AsInteger() const {
+    const QVariant value = Value();
+    if (value.isNull()) return 0;
+    bool ok = false;
+    qlonglong number = value.toLongLong(&ok);
+    if (!ok) {
+        // A fractional number reads rounded, as the platform's float fields do.
+        const double real = value.toDouble(&ok);
+        if (!ok || !std::isfinite(real)) RaiseNotInteger(value, FieldName());
+        number = std::llround(real);
+    }
+    if (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
+        RaiseNotInteger(value, FieldName());
+    return static_cast<int>(number);
+}
+
+// ---- TADOQuery ----
+
+void TADOQuery::SetSQL(const QString& text) {
+    Close();
+    Text = text;
+    QVector<TParameter> params;
+    for (const QString& name : ParameterNames(text)) {
+        TParameter param;
+        param.Name = name;
+        for (const TParameter& old : Params)
+            if (old.Name.compare(name, Qt::CaseInsensitive) == 0) {
+                param.DataType = old.DataType;
+                param.Value = old.Value;
+                break;
+            }
+        params.append(param);
+    }
+    Params = params;
+}
+
+TADOConnection& TADOQuery::CheckedConnection() const {
+    if (!Connection) throw EDatabaseError(QStringLiteral("Запрос не связан с подключением"));
+    return *Connection;
+}
+
+void TADOQuery::Open() {
+    TADOConnection& connection = CheckedConnection();
+    Close();
+    Rows = connection.Run(Text, BoundParamsOf(Params), true);
+    Affected = Rows.RowsAffected;
+    Row = 0;
+    IsOpen = true;
+}
+
+int TADOQuery::ExecSQL() {
+    TADOConnection& connection = CheckedConnection();
+    Close();
+    Affected = connection.Run(Text, BoundParamsOf(Params), false).RowsAffected;
+    return Affected;
+}
+
+void TADOQuery::Close() {
+    IsOpen = false;
+    Rows = TRowSet();
+    Row = 0;
+}
+
+bool TADOQuery::Eof() const { return !IsOpen || Row >= Rows.Rows.size(); }
+
+bool TADOQuery::IsEmpty() const { return Rows.Rows.isEmpty(); }
+
+void TADOQuery::First() { Row = 0; }
+
+void TADOQuery::Next() {
+    if (Row < Rows.Rows.size()) ++Row;
+}
+
+int TADOQuery::RecordCount() const { return static_cast<int>(Rows.Rows.size()); }
+
+int TADOQuery::FieldCount() const { return static_cast<int>(Rows.Columns.size()); }
+
+TField TADOQuery::Fields(int index) const {
+    if (index < 0 || index >= FieldCount())
+        throw EDatabaseError(QStringLiteral("Недопустимый номер поля: %1").arg(index));
+    return TField(this, index);
+}
+
+TField TADOQuery::FieldByName(const QString& name) const {
+    for (int i = 0; i < FieldCount(); ++i)
+        if (Rows.Columns[i].Name.compare(name, Qt::CaseInsensitive) == 0) return TField(this, i);
+    throw EDatabaseError(QStringLiteral("Поле \"%1\" не найдено").arg(name));
+}
+
+TParameter& TADOQuery::ParamByName(const QString& name) {
+    for (TParameter& param : Params)
+        if (param.Name.compare(name, Qt::CaseInsensitive) == 0) return param;
+    throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The statements of the catalogue and the schema changes around a run, per backend.
+// The copier and the title preparation ask their questions through these, so their code
+// stays the same for every backend. Catalogue statements return the column names of
+// Microsoft SQL Server's answers, so the reading code never changes.
+
+#include <QString>
+
+class TADOQuery;
+
+enum class TBackendKind { SqlServer, PostgreSql, Sqlite };
+
+class TDialect {
+public:
+    virtual ~TDialect() = default;
+    virtual TBackendKind Kind() const = 0;
+
+    // Catalogue. Each returns a statement text; the result columns named in the comment.
+    // "Column_name": the key columns of a table, in key order.
+    virtual QString PrimaryKeyStatement(const QString& table) const = 0;
+    // "fkcolumn_name", "pktable_name": every foreign-key column of a table.
+    virtual QString ForeignKeysStatement(const QString& table) const = 0;
+    // "name": the columns of a user table, in catalogue order.
+    virtual QString ColumnListStatement(const QString& table) const = 0;
+    // "name", "Name1": the user tables (Name1) that the user table refers to.
+    virtual QString ReferencedTablesStatement(const QString& table) const = 0;
+    // "name", "Name1": the user tables (name) that refer to parent, ascending by name.
+    virtual QString ReferencingTablesStatement(const QString& parent) const = 0;
+    // "name": the user tables whose name is like 'Справочник_%'.
+    virtual QString DictionaryTablesStatement() const = 0;
+
+    // Schema changes around a run.
+    // Executes statement only when table is a user table; otherwise nothing happens.
+    virtual void ExecuteForUserTable(TADOQuery& query, const QString& table,
+                                     const QString& statement) const = 0;
+    virtual QString AddGuidColumnStatement(const QString& table) const = 0;
+    virtual QString FillGuidStatement(const QString& table) const = 0;
+    virtual QString DropGuidColumnStatement(const QString& table) const = 0;
+    // An unnamed foreign key table(column) -> refTable(refColumn), no action on delete/update.
+    virtual void AddForeignKey(TADOQuery& query, const QString& table, const QString& column,
+                               const QString& refTable, const QString& refColumn) const = 0;
+    // Drops every foreign key of table that refers to refTable.
+    virtual void DropForeignKeys(TADOQuery& query, const QString& table,
+                                 const QString& refTable) const = 0;
+};
+
+// The dialect object of a backend; one per process, never freed.
+const TDialect& DialectOf(TBackendKind kind);

@@ -1,0 +1,95 @@
+// Microsoft SQL Server: the catalogue tables, sp_pkeys / sp_fkeys, newid() and the guard
+// prefix, sent exactly as the servers of the road-inventory system expect them.
+
+#include "db/MssqlDialect.h"
+
+#include "db/ADOQuery.h"
+
+TBackendKind TMssqlDialect::Kind() const { return TBackendKind::SqlServer; }
+
+QString TMssqlDialect::PrimaryKeyStatement(const QString& table) const {
+    return QStringLiteral("sp_pkeys @Table_Name='") + table + QStringLiteral("'");
+}
+
+QString TMssqlDialect::ForeignKeysStatement(const QString& table) const {
+    return QStringLiteral("sp_fkeys  @fktable_name='") + table + QStringLiteral("'");
+}
+
+QString TMssqlDialect::ColumnListStatement(const QString& table) const {
+    return QStringLiteral(
+               "select Obj1.Name from syscolumns as Obj1 inner join sysobjects as Obj2 on "
+               "Obj2.id=Obj1.id where OBJECTPROPERTY(Obj2.id, N'IsUserTable') = 1 and Obj2.name='") +
+           table + QStringLiteral("'");
+}
+
+static QString ReferencesStatement(const QString& condition) {
+    return QStringLiteral(
+               "select distinct Obj.name, Obj2.name as Name1 from sysobjects as Obj inner join "
+               "sysreferences as ref on ref.fkeyid=Obj.id inner join sysobjects as Obj2 on "
+               "Obj2.id=ref.rkeyid where OBJECTPROPERTY(Obj.id, N'IsUserTable') = 1 and ") +
+           condition + QStringLiteral(" order by Obj.name");
+}
+
+QString TMssqlDialect::ReferencedTablesStatement(const QString& table) const {
+    return ReferencesStatement(QStringLiteral("Obj.name='") + table + QStringLiteral("'"));
+}
+
+QString TMssqlDialect::ReferencingTablesStatement(const QString& parent) const {
+    return ReferencesStatement(QStringLiteral("Obj2.name='") + parent + QStringLiteral("'"));
+}
+
+QString TMssqlDialect::DictionaryTablesStatement() const {
+    return QStringLiteral(
+        "select distinct Obj.name from sysobjects as Obj where OBJECTPROPERTY(Obj.id, "
+        "N'IsUserTable') = 1 and Obj.name Like 'Справочник_%' ");
+}
+
+QString TMssqlDialect::GuardPrefix(const QString& table) {
+    return QStringLiteral("if exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[") +
+           table + QStringLiteral("]') and OBJECTPROPERTY(id, N'IsUserTable') = 1)");
+}
+
+void TMssqlDialect::ExecuteForUserTable(TADOQuery& query, const QString& table,
+                                        const QString& statement) const {
+    query.SetSQL(GuardPrefix(table) + statement);
+    query.ExecSQL();
+}
+
+QString TMssqlDialect::AddGuidColumnStatement(const QString& table) const {
+    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD GUID uniqueidentifier NULL");
+}
+
+QString TMssqlDialect::FillGuidStatement(const QString& table) const {
+    return QStringLiteral("UPDATE ") + table + QStringLiteral(" SET GUID = newid()");
+}
+
+QString TMssqlDialect::DropGuidColumnStatement(const QString& table) const {
+    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" DROP COLUMN GUID;");
+}
+
+void TMssqlDialect::AddForeignKey(TADOQuery& query, const QString& table, const QString& column,
+                                  const QString& refTable, const QString& refColumn) const {
+    query.SetSQL(QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD FOREIGN KEY (") + column +
+                 QStringLiteral(") REFERENCES ") + refTable + QStringLiteral("  (") + refColumn +
+                 QStringLiteral(") ON DELETE NO ACTION ON UPDATE NO ACTION"));
+    query.ExecSQL();
+}
+
+void TMssqlDialect::DropForeignKeys(TADOQuery& query, const QString& table,
+                                    const QString& refTable) const {
+    // One batch: walk every constraint from table to refTable and drop it by name.
+    query.SetSQL(
+        QStringLiteral(
+            "DECLARE @fkName varchar(100) DECLARE cur CURSOR LOCAL FOR SELECT t3.CONSTRAINT_NAME "
+            "FROM INFORMATION_SCHEMA.REFERENTIAL_CONSTRAINTS AS t1 INNER JOIN "
+            "INFORMATION_SCHEMA.KEY_COLUMN_USAGE AS t2 ON t1.UNIQUE_CONSTRAINT_NAME = "
+            "t2.CONSTRAINT_NAME INNER JOIN INFORMATION_SCHEMA.KEY_COLUMN_USAGE AS t3 ON "
+            "t1.CONSTRAINT_NAME = t3.CONSTRAINT_NAME WHERE  t3.TABLE_NAME = '") +
+        table + QStringLiteral("' and t2.TABLE_NAME = '") + refTable +
+        QStringLiteral("' OPEN cur FETCH NEXT FROM cur INTO  @fkName WHILE @@FETCH_STATUS = 0 BEGIN  "
+                       " EXEC ('ALTER TABLE ") +
+        table +
+        QStringLiteral(" DROP CONSTRAINT '+@fkName)   FETCH NEXT FROM cur   INTO  @fkName END CLOSE cur "
+                       "DEALLOCATE cur "));
+    query.ExecSQL();
+}

@@ -1,0 +1,96 @@
+#include "db/SqlText.h"
+
+namespace {
+
+// The position after the closing character, a doubled closing character standing for one.
+int SkipDelimited(const QString& sql, int pos, QChar close) {
+    for (int i = pos + 1; i < sql.size(); ++i) {
+        if (sql[i] != close) continue;
+        if (i + 1 < sql.size() && sql[i + 1] == close) {
+            ++i;
+            continue;
+        }
+        return i + 1;
+    }
+    return static_cast<int>(sql.size());
+}
+
+bool IsNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool IsNamePart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+}  // namespace
+
+int SkipQuotedOrComment(const QString& sql, int pos) {
+    if (pos >= sql.size()) return pos;
+    const QChar c = sql[pos];
+    const QChar next = pos + 1 < sql.size() ? sql[pos + 1] : QChar();
+    if (c == QLatin1Char('\'')) return SkipDelimited(sql, pos, QLatin1Char('\''));
+    if (c == QLatin1Char('"')) return SkipDelimited(sql, pos, QLatin1Char('"'));
+    if (c == QLatin1Char('`')) return SkipDelimited(sql, pos, QLatin1Char('`'));
+    if (c == QLatin1Char('[')) return SkipDelimited(sql, pos, QLatin1Char(']'));
+    if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+        const int end = sql.indexOf(QLatin1Char('\n'), pos);
+        return end < 0 ? static_cast<int>(sql.size()) : end + 1;
+    }
+    if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+        const int end = sql.indexOf(QLatin1String("*/"), pos + 2);
+        return end < 0 ? static_cast<int>(sql.size()) : end + 2;
+    }
+    return pos;
+}
+
+int PlaceholderNameLength(const QString& sql, int pos) {
+    if (sql[pos] != QLatin1Char(':')) return 0;
+    if (pos > 0 && sql[pos - 1] == QLatin1Char(':')) return 0;
+    if (pos + 1 >= sql.size() || !IsNameStart(sql[pos + 1])) return 0;
+    int end = pos + 2;
+    while (end < sql.size() && IsNamePart(sql[end])) ++end;
+    return end - pos - 1;
+}
+
+TPositionalText ToPositionalPlaceholders(const QString& sql) {
+    TPositionalText result;
+    result.Text.reserve(sql.size());
+    int pos = 0;
+    while (pos < sql.size()) {
+        const int skipped = SkipQuotedOrComment(sql, pos);
+        if (skipped != pos) {
+            result.Text += QStringView(sql).mid(pos, skipped - pos);
+            pos = skipped;
+            continue;
+        }
+        const int length = PlaceholderNameLength(sql, pos);
+        if (length > 0) {
+            result.Names.append(sql.mid(pos + 1, length));
+            result.Text += QLatin1Char('?');
+            pos += length + 1;
+            continue;
+        }
+        result.Text += sql[pos++];
+    }
+    return result;
+}
+
+QStringList ParameterNames(const QString& sql) {
+    QStringList distinct;
+    for (const QString& name : ToPositionalPlaceholders(sql).Names)
+        if (!distinct.contains(name, Qt::CaseInsensitive)) distinct.append(name);
+    return distinct;
+}
+
+bool HasStatementText(const QString& sql) {
+    int pos = 0;
+    while (pos < sql.size()) {
+        const QChar c = sql[pos];
+        const int skipped = SkipQuotedOrComment(sql, pos);
+        if (skipped != pos) {
+            // A literal or a quoted name is statement text; a comment is not.
+            if (c != QLatin1Char('-') && c != QLatin1Char('/')) return true;
+            pos = skipped;
+            continue;
+        }
+        if (!c.isSpace() && c != QLatin1Char(';')) return true;
+        ++pos;
+    }
+    return false;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Reading statement texts as the servers do, as far as the access layer needs it: string
+// literals ('...'), quoted names ("...", [...], `...`) and comments (-- and /* */) are
+// skipped, so a colon or a semicolon inside them means nothing.
+
+#include <QString>
+#include <QStringList>
+
+// The position after the literal, quoted name or comment that starts at pos, or pos itself
+// when none starts there. An unterminated one runs to the end of the text.
+int SkipQuotedOrComment(const QString& sql, int pos);
+
+// A named placeholder ":Name" starts at pos: a colon outside quotes and comments, followed
+// by a letter or "_", and not part of "::". Returns the name's length (without the colon),
+// or 0.
+int PlaceholderNameLength(const QString& sql, int pos);
+
+// The text with each ":Name" replaced by a positional "?", and the name of every "?" in
+// order (a name used twice appears twice).
+struct TPositionalText {
+    QString Text;
+    QStringList Names;
+};
+TPositionalText ToPositionalPlaceholders(const QString& sql);
+
+// The distinct placeholder names of a text, in order of first appearance; letter case
+// ignored when telling names apart (the first spelling is kept).
+QStringList ParameterNames(const QString& sql);
+
+// Whether the text holds anything besides blanks, comments and ";".
+bool HasStatementText(const QString& sql);

@@ -1,0 +1,95 @@
+#include "db/SqliteDialect.h"
+
+#include "db/ADOQuery.h"
+#include "db/SqliteSchemaEdit.h"
+
+QString SqliteLiteral(const QString& text) {
+    QString doubled = text;
+    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
+}
+
+TBackendKind TSqliteDialect::Kind() const { return TBackendKind::Sqlite; }
+
+QString TSqliteDialect::PrimaryKeyStatement(const QString& table) const {
+    return QStringLiteral("select name as Column_name from pragma_table_info(") + SqliteLiteral(table) +
+           QStringLiteral(") where pk > 0 order by pk");
+}
+
+QString TSqliteDialect::ForeignKeysStatement(const QString& table) const {
+    // Ordered as sp_fkeys orders its rows: by the referenced table, then key position.
+    return QStringLiteral(
+               "select f.\"from\" as fkcolumn_name, coalesce(r.name, f.\"table\") as pktable_name "
+               "from pragma_foreign_key_list(") +
+           SqliteLiteral(table) +
+           QStringLiteral(") f left join sqlite_master r on r.type = 'table' and "
+                          "r.name = f.\"table\" collate UNICODE_CI "
+                          "order by pktable_name collate UNICODE_CI, f.id, f.seq");
+}
+
+QString TSqliteDialect::ColumnListStatement(const QString& table) const {
+    return QStringLiteral(
+               "select p.name as name from sqlite_master m, pragma_table_info(m.name) p "
+               "where m.type = 'table' and m.name not like 'sqlite\\_%' escape '\\' and "
+               "m.name = ") +
+           SqliteLiteral(table) + QStringLiteral(" collate UNICODE_CI order by p.cid");
+}
+
+// Pairs (referencing table, referenced table) of user tables, under a condition.
+static QString ReferencesStatement(const QString& condition) {
+    return QStringLiteral(
+               "select distinct m.name as name, r.name as Name1 "
+               "from sqlite_master m, pragma_foreign_key_list(m.name) f, sqlite_master r "
+               "where m.type = 'table' and r.type = 'table' and "
+               "r.name = f.\"table\" collate UNICODE_CI and ") +
+           condition + QStringLiteral(" order by m.name collate UNICODE_CI, r.name collate UNICODE_CI");
+}
+
+QString TSqliteDialect::ReferencedTablesStatement(const QString& table) const {
+    return ReferencesStatement(QStringLiteral("m.name = ") + SqliteLiteral(table) +
+                               QStringLiteral(" collate UNICODE_CI"));
+}
+
+QString TSqliteDialect::ReferencingTablesStatement(const QString& parent) const {
+    return ReferencesStatement(QStringLiteral("r.name = ") + SqliteLiteral(parent) +
+                               QStringLiteral(" collate UNICODE_CI"));
+}
+
+QString TSqliteDialect::DictionaryTablesStatement() const {
+    return QStringLiteral(
+        "select distinct name from sqlite_master where type = 'table' and name like 'Справочник_%' ");
+}
+
+void TSqliteDialect::ExecuteForUserTable(TADOQuery& query, const QString& table,
+                                         const QString& statement) const {
+    query.SetSQL(QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ") +
+                 SqliteLiteral(table) + QStringLiteral(" collate UNICODE_CI"));
+    query.Open();
+    const bool exists = query.Fields(0).AsInteger() > 0;
+    query.Close();
+    if (!exists) return;
+    query.SetSQL(statement);
+    query.ExecSQL();
+}
+
+QString TSqliteDialect::AddGuidColumnStatement(const QString& table) const {
+    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD GUID uniqueidentifier NULL");
+}
+
+QString TSqliteDialect::FillGuidStatement(const QString& table) const {
+    return QStringLiteral("UPDATE ") + table + QStringLiteral(" SET GUID = newid()");
+}
+
+QString TSqliteDialect::DropGuidColumnStatement(const QString& table) const {
+    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" DROP COLUMN GUID;");
+}
+
+void TSqliteDialect::AddForeignKey(TADOQuery& query, const QString& table, const QString& column,
+                                   const QString& refTable, const QString& refColumn) const {
+    SqliteAddForeignKey(query, table, column, refTable, refColumn);
+}
+
+void TSqliteDialect::DropForeignKeys(TADOQuery& query, const QString& table,
+                                     const QString& refTable) const {
+    SqliteDropForeignKeys(query, table, refTable);
+}

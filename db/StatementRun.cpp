@@ -1,0 +1,172 @@
+#include "db/StatementRun.h"
+
+#include "db/BackendOpen.h"
+#include "db/DbError.h"
+#include "db/FieldTypeMapping.h"
+#include "db/OdbcConnection.h"
+#include "db/SqlText.h"
+#include "db/SqliteNative.h"
+
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+// Stops the statement clock on every way out of a statement.
+class TClockGuard {
+public:
+    TClockGuard(TSqliteStatementClock* clock, int seconds) : Clock(clock) {
+        if (Clock) Clock->Start(seconds);
+    }
+    ~TClockGuard() {
+        if (Clock) Clock->Stop();
+    }
+    TClockGuard(const TClockGuard&) = delete;
+    TClockGuard& operator=(const TClockGuard&) = delete;
+
+private:
+    TSqliteStatementClock* Clock;
+};
+
+const TBoundParam* FindParam(const QVector<TBoundParam>& params, const QString& name) {
+    for (const TBoundParam& param : params)
+        if (param.Name.compare(name, Qt::CaseInsensitive) == 0) return &param;
+    return nullptr;
+}
+
+bool IsWholeNumber(const QVariant& value) {
+    const int type = value.typeId();
+    return type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::ULongLong ||
+           type == QMetaType::UInt;
+}
+
+// Columns typed by their values where the backend could not say, and booleans stored as
+// numbers (SQLite keeps bit columns as 0 and 1) read as booleans.
+void CompleteColumnTypes(TRowSet& result) {
+    for (int c = 0; c < result.Columns.size(); ++c) {
+        TColumnInfo& column = result.Columns[c];
+        if (column.DataType == TFieldType::ftUnknown) column.DataType = FieldTypeOfValues(result.Rows, c);
+        if (column.DataType != TFieldType::ftBoolean) continue;
+        for (QVector<QVariant>& row : result.Rows)
+            if (IsWholeNumber(row[c])) row[c] = QVariant(row[c].toLongLong() != 0);
+    }
+}
+
+}  // namespace
+
+QVariant BindValueOf(const TBoundParam& param) {
+    if (param.Value.isNull()) return QVariant(MetaTypeOfFieldType(param.DataType));
+    return param.Value;
+}
+
+TStatementRunner::TStatementRunner(const QSqlDatabase& db, TBackendKind kind, int commandTimeout,
+                                   TSqliteStatementClock* clock)
+    : Db(db), Kind(kind), CommandTimeout(commandTimeout), Clock(clock) {}
+
+TRowSet TStatementRunner::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
+    if (!HasStatementText(sql)) throw EDatabaseError(QStringLiteral("Текст команды не задан"));
+    const QStringList statements =
+        Kind == TBackendKind::Sqlite ? SplitSqliteStatements(sql) : QStringList{sql};
+    for (const QString& statement : statements) RunStatement(statement, params, wantRows);
+    CompleteColumnTypes(Result);
+    return Result;
+}
+
+void TStatementRunner::RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows) {
+    TClockGuard clock(Kind == TBackendKind::Sqlite ? Clock : nullptr, CommandTimeout);
+    const TPositionalText positional = ToPositionalPlaceholders(text);
+    const qint64 changesBefore = Kind == TBackendKind::Sqlite ? SqliteTotalChanges(Db) : 0;
+    QSqlQuery query(Db);
+    query.setForwardOnly(true);
+    if (positional.Names.isEmpty()) {
+        // Without parameters the text runs as it stands, as a plain batch: SQL Server keeps
+        // what the batch sets up on the connection, and PostgreSQL prepares no DDL.
+        if (!query.exec(text)) RaiseError(query.lastError());
+    } else {
+        if (!query.prepare(positional.Text)) RaiseError(query.lastError());
+        if (Kind == TBackendKind::SqlServer) SetOdbcQueryTimeout(query, CommandTimeout);
+        BindParameters(query, positional.Names, params);
+        if (!query.exec()) RaiseError(query.lastError());
+    }
+    ReadResults(query, wantRows, changesBefore);
+    query.finish();
+}
+
+void TStatementRunner::BindParameters(QSqlQuery& query, const QStringList& names,
+                                      const QVector<TBoundParam>& params) {
+    for (const QString& name : names) {
+        const TBoundParam* param = FindParam(params, name);
+        if (!param) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
+        query.addBindValue(BindValueOf(*param));
+    }
+}
+
+void TStatementRunner::ReadResults(QSqlQuery& query, bool wantRows, qint64 changesBefore) {
+    for (;;) {
+        if (query.isSelect()) {
+            if (wantRows && !HaveRows) {
+                FetchRows(query);
+                HaveRows = true;
+            }
+        } else {
+            const int affected = Kind == TBackendKind::Sqlite ? SqliteRowsAffected(Db, changesBefore)
+                                                              : query.numRowsAffected();
+            if (affected >= 0) Result.RowsAffected = qMax(Result.RowsAffected, 0) + affected;
+        }
+        // A SQL Server batch runs as its results are read: every one is taken, so that the
+        // later statements run and their errors are seen.
+        if (Kind != TBackendKind::SqlServer) return;
+        if (!query.nextResult()) {
+            if (query.lastError().isValid()) RaiseError(query.lastError());
+            return;
+        }
+    }
+}
+
+void TStatementRunner::FetchRows(QSqlQuery& query) {
+    Result.Columns = ColumnsOf(query);
+    const int count = static_cast<int>(Result.Columns.size());
+    while (query.next()) {
+        QVector<QVariant> row(count);
+        for (int i = 0; i < count; ++i) {
+            const QVariant value = query.value(i);
+            if (!value.isNull()) row[i] = value;
+        }
+        Result.Rows.append(row);
+    }
+    if (query.lastError().isValid()) RaiseError(query.lastError());
+}
+
+QVector<TColumnInfo> TStatementRunner::ColumnsOf(const QSqlQuery& query) const {
+    const QSqlRecord record = query.record();
+    if (Kind == TBackendKind::Sqlite) {
+        QVector<TColumnInfo> columns = SqliteResultColumns(query);
+        if (columns.size() == record.count()) return columns;
+    }
+    QVector<TColumnInfo> columns(record.count());
+    for (int i = 0; i < record.count(); ++i) {
+        const QSqlField field = record.field(i);
+        columns[i].Name = field.name();
+        switch (Kind) {
+        case TBackendKind::SqlServer:
+            columns[i].DataType = FieldTypeOfOdbcType(field.typeID(), field.length());
+            break;
+        case TBackendKind::PostgreSql:
+            columns[i].DataType = FieldTypeOfPostgresOid(field.typeID(), field.length());
+            break;
+        case TBackendKind::Sqlite:
+            columns[i].DataType = TFieldType::ftUnknown;  // typed by the values
+            break;
+        }
+    }
+    return columns;
+}
+
+void TStatementRunner::RaiseError(const QSqlError& error) const {
+    if (Kind == TBackendKind::Sqlite && Clock && Clock->Fired)
+        throw EDatabaseError(
+            QStringLiteral("Превышено время выполнения команды (%1 с)").arg(CommandTimeout));
+    throw EDatabaseError(DriverText(error));
+}

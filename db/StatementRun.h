@@ -1,0 +1,44 @@
+#pragma once
+// Running one statement text on an open QSqlDatabase: named placeholders become positional
+// ones, the values are bound (typed NULLs for null values), the whole result is fetched to
+// the client and the statement is finished, so nothing stays active on the connection.
+//
+// A text of several statements runs them in order (SQLite one at a time; SQL Server as one
+// batch, every result of which is read). The row set is the first result that has columns;
+// RowsAffected adds up the counts of the statements without rows (-1 when none reported
+// one). Opening a statement that returns no rows gives a row set without columns; executing
+// one that returns rows discards them.
+
+#include "db/ADOConnection.h"
+#include "db/Dialect.h"
+
+#include <QSqlDatabase>
+
+class QSqlError;
+class QSqlQuery;
+struct TSqliteStatementClock;
+
+class TStatementRunner {
+public:
+    TStatementRunner(const QSqlDatabase& db, TBackendKind kind, int commandTimeout,
+                     TSqliteStatementClock* clock);
+    TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows);
+
+private:
+    void RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows);
+    void BindParameters(QSqlQuery& query, const QStringList& names, const QVector<TBoundParam>& params);
+    void ReadResults(QSqlQuery& query, bool wantRows, qint64 changesBefore);
+    void FetchRows(QSqlQuery& query);
+    QVector<TColumnInfo> ColumnsOf(const QSqlQuery& query) const;
+    [[noreturn]] void RaiseError(const QSqlError& error) const;
+
+    QSqlDatabase Db;
+    TBackendKind Kind;
+    int CommandTimeout;
+    TSqliteStatementClock* Clock;
+    TRowSet Result;
+    bool HaveRows = false;
+};
+
+// A parameter's value as it is bound: the value itself, or a NULL of the parameter's type.
+QVariant BindValueOf(const TBoundParam& param);
