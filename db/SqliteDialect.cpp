@@ -76,12 +76,23 @@ QString TSqliteDialect::AddGuidColumnStatement(const QString& table) const {
     return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD GUID uniqueidentifier NULL");
 }
 
+// The copier finds each row it copies by its GUID; without an index every probe would read
+// the whole destination table. SQLite will not drop an indexed column, so the drop removes
+// the index first.
+static QString GuidIndexName(const QString& table) {
+    QString name = QStringLiteral("GUID_") + table;
+    name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
 QString TSqliteDialect::FillGuidStatement(const QString& table) const {
-    return QStringLiteral("UPDATE ") + table + QStringLiteral(" SET GUID = newid()");
+    return QStringLiteral("UPDATE ") + table + QStringLiteral(" SET GUID = newid(); CREATE INDEX IF NOT EXISTS ") +
+           GuidIndexName(table) + QStringLiteral(" ON ") + table + QStringLiteral("(GUID);");
 }
 
 QString TSqliteDialect::DropGuidColumnStatement(const QString& table) const {
-    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" DROP COLUMN GUID;");
+    return QStringLiteral("DROP INDEX IF EXISTS ") + GuidIndexName(table) + QStringLiteral("; ALTER TABLE ") + table +
+           QStringLiteral(" DROP COLUMN GUID;");
 }
 
 void TSqliteDialect::AddForeignKey(TADOQuery& query, const QString& table, const QString& column,

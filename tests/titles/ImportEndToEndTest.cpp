@@ -100,7 +100,7 @@ private:
 
 }  // namespace
 
-class ImportEndToEnd : public TitlesTest {
+class TitleImportEndToEnd : public TitlesTest {
 protected:
     void Import(bool filledDestination) {
         SourcePath = Dir.Path(QStringLiteral("source.db"));
@@ -175,6 +175,6 @@ protected:
     }
 };
 
-TEST_F(ImportEndToEnd, IntoAnEmptyDestination) { Import(false); }
+TEST_F(TitleImportEndToEnd, IntoAnEmptyDestination) { Import(false); }
 
-TEST_F(ImportEndToEnd, IntoADestinationWithTitlesOfItsOwn) { Import(true); }
+TEST_F(TitleImportEndToEnd, IntoADestinationWithTitlesOfItsOwn) { Import(true); }
