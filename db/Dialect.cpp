@@ -1,5 +1,7 @@
 #include "db/Dialect.h"
 
+#include "db/ADOQuery.h"
+
 #include "db/MssqlDialect.h"
 #include "db/PostgresDialect.h"
 #include "db/SqliteDialect.h"
@@ -14,4 +16,14 @@ const TDialect& DialectOf(TBackendKind kind) {
     case TBackendKind::Sqlite: return sqlite;
     }
     return mssql;
+}
+
+void TDialect::ExecuteWhenCounted(TADOQuery& query, const QString& countStatement, const QString& statement) {
+    query.SetSQL(countStatement);
+    query.Open();
+    const bool exists = query.Fields(0).AsInteger() > 0;
+    query.Close();
+    if (!exists) return;
+    query.SetSQL(statement);
+    query.ExecSQL();
 }

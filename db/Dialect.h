@@ -42,6 +42,10 @@ public:
     // Drops every foreign key of table that refers to refTable.
     virtual void DropForeignKeys(TADOQuery& query, const QString& table,
                                  const QString& refTable) const = 0;
+
+protected:
+    // Runs statement when countStatement, a count of the tables found, answers above zero.
+    static void ExecuteWhenCounted(TADOQuery& query, const QString& countStatement, const QString& statement);
 };
 
 // The dialect object of a backend; one per process, never freed.

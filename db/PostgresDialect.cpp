@@ -1,14 +1,14 @@
 #include "db/PostgresDialect.h"
 
 #include "db/ADOQuery.h"
-#include "db/SqliteDialect.h"
+#include "db/SqlText.h"
 
 #include <QStringList>
 
 // Unquoted names fold to lower case in PostgreSQL (ASCII letters only), so names are
 // compared the same way here.
 static QString SameName(const QString& column, const QString& name) {
-    return QStringLiteral("lower(") + column + QStringLiteral(") = lower(") + SqliteLiteral(name) +
+    return QStringLiteral("lower(") + column + QStringLiteral(") = lower(") + SqlStringLiteral(name) +
            QStringLiteral(")");
 }
 
@@ -68,14 +68,8 @@ QString TPostgresDialect::DictionaryTablesStatement() const {
 
 void TPostgresDialect::ExecuteForUserTable(TADOQuery& query, const QString& table,
                                            const QString& statement) const {
-    query.SetSQL(QStringLiteral("select count(*) from pg_class c where ") + QLatin1String(userTable) +
-                 QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table));
-    query.Open();
-    const bool exists = query.Fields(0).AsInteger() > 0;
-    query.Close();
-    if (!exists) return;
-    query.SetSQL(statement);
-    query.ExecSQL();
+    ExecuteWhenCounted(query, QStringLiteral("select count(*) from pg_class c where ") + QLatin1String(userTable) +
+                 QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table), statement);
 }
 
 QString TPostgresDialect::AddGuidColumnStatement(const QString& table) const {

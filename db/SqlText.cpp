@@ -94,3 +94,9 @@ bool HasStatementText(const QString& sql) {
     }
     return false;
 }
+
+QString SqlStringLiteral(const QString& text) {
+    QString doubled = text;
+    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
+}

@@ -29,3 +29,6 @@ QStringList ParameterNames(const QString& sql);
 
 // Whether the text holds anything besides blanks, comments and ";".
 bool HasStatementText(const QString& sql);
+
+// A text as an SQL string literal: in apostrophes, inner apostrophes doubled.
+QString SqlStringLiteral(const QString& text);

@@ -1,18 +1,13 @@
 #include "db/SqliteDialect.h"
 
 #include "db/ADOQuery.h"
+#include "db/SqlText.h"
 #include "db/SqliteSchemaEdit.h"
-
-QString SqliteLiteral(const QString& text) {
-    QString doubled = text;
-    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
-}
 
 TBackendKind TSqliteDialect::Kind() const { return TBackendKind::Sqlite; }
 
 QString TSqliteDialect::PrimaryKeyStatement(const QString& table) const {
-    return QStringLiteral("select name as Column_name from pragma_table_info(") + SqliteLiteral(table) +
+    return QStringLiteral("select name as Column_name from pragma_table_info(") + SqlStringLiteral(table) +
            QStringLiteral(") where pk > 0 order by pk");
 }
 
@@ -21,7 +16,7 @@ QString TSqliteDialect::ForeignKeysStatement(const QString& table) const {
     return QStringLiteral(
                "select f.\"from\" as fkcolumn_name, coalesce(r.name, f.\"table\") as pktable_name "
                "from pragma_foreign_key_list(") +
-           SqliteLiteral(table) +
+           SqlStringLiteral(table) +
            QStringLiteral(") f left join sqlite_master r on r.type = 'table' and "
                           "r.name = f.\"table\" collate UNICODE_CI "
                           "order by pktable_name collate UNICODE_CI, f.id, f.seq");
@@ -32,7 +27,7 @@ QString TSqliteDialect::ColumnListStatement(const QString& table) const {
                "select p.name as name from sqlite_master m, pragma_table_info(m.name) p "
                "where m.type = 'table' and m.name not like 'sqlite\\_%' escape '\\' and "
                "m.name = ") +
-           SqliteLiteral(table) + QStringLiteral(" collate UNICODE_CI order by p.cid");
+           SqlStringLiteral(table) + QStringLiteral(" collate UNICODE_CI order by p.cid");
 }
 
 // Pairs (referencing table, referenced table) of user tables, under a condition.
@@ -46,12 +41,12 @@ static QString ReferencesStatement(const QString& condition) {
 }
 
 QString TSqliteDialect::ReferencedTablesStatement(const QString& table) const {
-    return ReferencesStatement(QStringLiteral("m.name = ") + SqliteLiteral(table) +
+    return ReferencesStatement(QStringLiteral("m.name = ") + SqlStringLiteral(table) +
                                QStringLiteral(" collate UNICODE_CI"));
 }
 
 QString TSqliteDialect::ReferencingTablesStatement(const QString& parent) const {
-    return ReferencesStatement(QStringLiteral("r.name = ") + SqliteLiteral(parent) +
+    return ReferencesStatement(QStringLiteral("r.name = ") + SqlStringLiteral(parent) +
                                QStringLiteral(" collate UNICODE_CI"));
 }
 
@@ -62,14 +57,8 @@ QString TSqliteDialect::DictionaryTablesStatement() const {
 
 void TSqliteDialect::ExecuteForUserTable(TADOQuery& query, const QString& table,
                                          const QString& statement) const {
-    query.SetSQL(QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ") +
-                 SqliteLiteral(table) + QStringLiteral(" collate UNICODE_CI"));
-    query.Open();
-    const bool exists = query.Fields(0).AsInteger() > 0;
-    query.Close();
-    if (!exists) return;
-    query.SetSQL(statement);
-    query.ExecSQL();
+    ExecuteWhenCounted(query, QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ") +
+                 SqlStringLiteral(table) + QStringLiteral(" collate UNICODE_CI"), statement);
 }
 
 QString TSqliteDialect::AddGuidColumnStatement(const QString& table) const {

@@ -25,6 +25,3 @@ public:
     void DropForeignKeys(TADOQuery& query, const QString& table,
                          const QString& refTable) const override;
 };
-
-// A text as an SQL string literal: in apostrophes, inner apostrophes doubled.
-QString SqliteLiteral(const QString& text);

@@ -7,8 +7,8 @@
 #include "db/SqliteSchemaEdit.h"
 
 #include "db/ADOQuery.h"
+#include "db/SqlText.h"
 #include "db/DbError.h"
-#include "db/SqliteDialect.h"
 
 #include <QVector>
 #include <utility>
@@ -261,8 +261,8 @@ struct TStoredTable {
 // The table's entry in sqlite_master (the exact spelling first), or an empty name.
 TStoredTable FindStoredTable(TADOQuery& query, const QString& table) {
     query.SetSQL(QStringLiteral("select name, sql from sqlite_master where type = 'table' and name = ") +
-                 SqliteLiteral(table) + QStringLiteral(" collate UNICODE_CI order by name = ") +
-                 SqliteLiteral(table) + QStringLiteral(" desc"));
+                 SqlStringLiteral(table) + QStringLiteral(" collate UNICODE_CI order by name = ") +
+                 SqlStringLiteral(table) + QStringLiteral(" desc"));
     query.Open();
     TStoredTable stored;
     if (!query.Eof()) {
@@ -274,8 +274,8 @@ TStoredTable FindStoredTable(TADOQuery& query, const QString& table) {
 }
 
 bool HasColumn(TADOQuery& query, const QString& table, const QString& column) {
-    query.SetSQL(QStringLiteral("select count(*) from pragma_table_info(") + SqliteLiteral(table) +
-                 QStringLiteral(") where name = ") + SqliteLiteral(column) + QStringLiteral(" collate UNICODE_CI"));
+    query.SetSQL(QStringLiteral("select count(*) from pragma_table_info(") + SqlStringLiteral(table) +
+                 QStringLiteral(") where name = ") + SqlStringLiteral(column) + QStringLiteral(" collate UNICODE_CI"));
     query.Open();
     const bool found = query.Fields(0).AsInteger() > 0;
     query.Close();
@@ -297,13 +297,13 @@ void WriteTableText(TADOQuery& query, const TStoredTable& table, const QString& 
         const qint64 version = query.Fields(0).Value().toLongLong();
         query.Close();
         Execute(query, QStringLiteral("PRAGMA writable_schema = ON"));
-        Execute(query, QStringLiteral("UPDATE sqlite_master SET sql = ") + SqliteLiteral(newSql) +
-                           QStringLiteral(" WHERE type = 'table' AND name = ") + SqliteLiteral(table.Name));
+        Execute(query, QStringLiteral("UPDATE sqlite_master SET sql = ") + SqlStringLiteral(newSql) +
+                           QStringLiteral(" WHERE type = 'table' AND name = ") + SqlStringLiteral(table.Name));
         Execute(query, QStringLiteral("PRAGMA schema_version = ") + QString::number(version + 1));
         Execute(query, QStringLiteral("PRAGMA writable_schema = OFF"));
         // Reading the table's keys makes the connection load the new schema now, while a
         // text it could not read can still be rolled back.
-        query.SetSQL(QStringLiteral("select count(*) from pragma_foreign_key_list(") + SqliteLiteral(table.Name) +
+        query.SetSQL(QStringLiteral("select count(*) from pragma_foreign_key_list(") + SqlStringLiteral(table.Name) +
                      QStringLiteral(")"));
         query.Open();
         query.Close();

@@ -2,6 +2,7 @@
 
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
+#include "db/DbError.h"
 
 #include <QFile>
 
@@ -27,4 +28,27 @@ void CreateSqliteDatabase(const QString& path, const QStringList& statements) {
         query.ExecSQL();
     }
     connection.Close();
+}
+
+QStringList Rows(TADOConnection& connection, const QString& statement) {
+    TADOQuery query(&connection);
+    query.SetSQL(statement);
+    query.Open();
+    QStringList rows;
+    for (; !query.Eof(); query.Next()) {
+        QStringList fields;
+        for (int i = 0; i < query.FieldCount(); ++i)
+            fields << (query.Fields(i).IsNull() ? QStringLiteral("NULL") : query.Fields(i).AsString());
+        rows << fields.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+QString MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const EDatabaseError& error) {
+        return error.message();
+    }
+    return QString();
 }

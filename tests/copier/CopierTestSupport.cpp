@@ -55,17 +55,7 @@ void CopierTest::BuildDatabases(const QStringList& sourceStatements, const QStri
 }
 
 QStringList CopierTest::Rows(TADOConnection& connection, const QString& statement) {
-    TADOQuery query(&connection);
-    query.SetSQL(statement);
-    query.Open();
-    QStringList rows;
-    for (; !query.Eof(); query.Next()) {
-        QStringList fields;
-        for (int i = 0; i < query.FieldCount(); ++i)
-            fields.append(query.Fields(i).IsNull() ? QStringLiteral("NULL") : query.Fields(i).AsString());
-        rows.append(fields.join(QLatin1Char('|')));
-    }
-    return rows;
+    return ::Rows(connection, statement);
 }
 
 QStringList CopierTest::CommittedDestRows(const QString& statement) {

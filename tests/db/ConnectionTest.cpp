@@ -20,15 +20,6 @@
 
 namespace {
 
-QString MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EDatabaseError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
 // A TCP port on 127.0.0.1 where nothing listens: one the system just handed out and took back.
 int ClosedPort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);

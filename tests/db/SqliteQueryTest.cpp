@@ -38,15 +38,6 @@ protected:
     TADOConnection Connection;
 };
 
-QString MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EDatabaseError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
 TEST_F(SqliteQuery, NamedParametersBindEveryOccurrenceAndUnknownNamesAreRefused) {
     TADOQuery query(&Connection);
     query.SetSQL(QStringLiteral("insert into Титул (Код_титула, Наименование, Короткий) values (:Val1, :Имя, :имя)"));

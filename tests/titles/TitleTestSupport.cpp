@@ -24,20 +24,6 @@ int TScriptedFrontEnd::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlg
     return Answers.isEmpty() ? mrCancel : Answers.takeFirst();
 }
 
-QStringList Rows(TADOConnection& connection, const QString& statement) {
-    TADOQuery query(&connection);
-    query.SetSQL(statement);
-    query.Open();
-    QStringList rows;
-    for (; !query.Eof(); query.Next()) {
-        QStringList fields;
-        for (int i = 0; i < query.FieldCount(); ++i)
-            fields << (query.Fields(i).IsNull() ? QStringLiteral("NULL") : query.Fields(i).AsString());
-        rows << fields.join(QLatin1Char('|'));
-    }
-    return rows;
-}
-
 int Scalar(TADOConnection& connection, const QString& statement) {
     TADOQuery query(&connection);
     query.SetSQL(statement);

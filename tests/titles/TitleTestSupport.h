@@ -50,8 +50,6 @@ public:
     void ShowTitlePage() override { ++TitlePageShown; }
 };
 
-// Rows of a statement, fields joined by "|" (NULL reads "NULL"), in the order returned.
-QStringList Rows(TADOConnection& connection, const QString& statement);
 // The first field of the first row as an integer.
 int Scalar(TADOConnection& connection, const QString& statement);
 void Execute(TADOConnection& connection, const QString& statement);
