@@ -49,8 +49,11 @@ Output:
   Standard error receives the message boxes with their title ("Ошибка: ...",
   "Подтверждение: ...") followed by the answer given ("-> Да (--save yes)"), usage and
   connection errors, and, only when it is a terminal, a progress line redrawn in place.
+  When the import fails, standard error also names the diagnostic log, which holds
+  the cause.
   --log FILE
       The diagnostic log file (default: this program's path with the extension ".log").
+      It must be writable.
 
 Interrupting:
   SIGINT (Ctrl+C) or SIGTERM during the import acts as the window's "Отмена": the next
@@ -65,7 +68,8 @@ Interrupting:
 Exit status:
   0  the import was saved (with --list-titles: the list was printed)
   1  the import failed, was stopped or was not saved (--save no)
-  2  usage error; a connection that cannot be opened (the driver's text is shown);
+  2  usage error (an unwritable --log FILE included); a connection that cannot be
+     opened (the driver's text is shown);
      a source whose title list cannot be read
   3  the run was refused: no title chosen, or titles already in the destination
      and --on-duplicate cancel

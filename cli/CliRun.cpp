@@ -10,6 +10,10 @@
 #include "titles/ImportRun.h"
 #include "titles/TitlePreparation.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
 namespace {
 
 // A connection or a title list that the runner cannot work with; exit status 2.
@@ -40,6 +44,28 @@ void FillTitleList(TTerminalFrontEnd& frontEnd, TADOQuery& sourceQuery) {
         throw ESourceUnusable(QStringLiteral("the source's title list cannot be read"));
 }
 
+// The diagnostic log's file as WriteLog works it out.
+QString DiagnosticLogFile() {
+    return LogFileName.isEmpty() ? LogFileNameForExecutable(QCoreApplication::applicationFilePath()) : LogFileName;
+}
+
+// A log file the user named must be writable: the log itself would switch off silently.
+void CheckLogFileWritable(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        throw EUsageError(QStringLiteral("--log: cannot write the diagnostic log \"%1\": %2").arg(path, file.errorString()));
+}
+
+// The memo of a failed run ends in "Ошибка импорта" alone; the cause went to the diagnostic log.
+void ReportFailedRun(TConsole& console) {
+    const QString log = DiagnosticLogFile();
+    console.ErrText(QFile::exists(log)
+                        ? QStringLiteral("road-import: the import failed and nothing was saved; the cause is in the "
+                                         "diagnostic log %1").arg(QFileInfo(log).absoluteFilePath())
+                        : QStringLiteral("road-import: the import failed and nothing was saved; the diagnostic log "
+                                         "%1 could not be written (see --log)").arg(log));
+}
+
 void PrintTitleList(const TTerminalFrontEnd& frontEnd, TConsole& console) {
     for (int i = 0; i < frontEnd.ItemCount(); ++i)
         console.OutLine(frontEnd.ItemCaption(i) + QLatin1Char('\t') + frontEnd.ItemSubItem(i));
@@ -62,7 +88,9 @@ int RunImport(const TCliOptions& options, TTerminalFrontEnd& frontEnd, TImportDB
     } askerScope(&frontEnd);
     try {
         const int result = RunTitleImport(frontEnd, plan, module.ADOConnectionSource, module.ADOConnectionDest);
-        return result >= 0 ? esSaved : esNotSaved;
+        if (result >= 0) return esSaved;
+        if (!frontEnd.UnsavedByAnswer()) ReportFailedRun(console);
+        return esNotSaved;
     } catch (const EAbort&) {
         return esRefused;
     } catch (const Exception& error) {
@@ -83,7 +111,10 @@ QString WithClosingPunctuation(const QString& message) {
 
 int RunCommandLine(const TCliOptions& options, TConsole& console) {
     LogLevel = 1;
-    if (!options.LogFile.isEmpty()) LogFileName = options.LogFile;
+    if (!options.LogFile.isEmpty()) {
+        CheckLogFileWritable(options.LogFile);
+        LogFileName = options.LogFile;
+    }
     if (options.Mode == TCliMode::Import) InstallInterruptHandlers();
 
     TImportDBModule& module = *ImportDBModule;

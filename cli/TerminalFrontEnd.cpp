@@ -92,14 +92,17 @@ int TTerminalFrontEnd::Ask(const QString& message, TMsgDlgType type, TMsgDlgButt
     if (message == SaveQuestion) {
         // An interrupt that came too late for the abort checks still keeps the run unsaved.
         if (InterruptRequested()) {
+            StopAsked = true;
             ShowAnswer(mrNo, QStringLiteral("interrupted"));
             return mrNo;
         }
         const int answer = Answers.Save ? mrYes : mrNo;
+        SaveDeclined = !Answers.Save;
         ShowAnswer(answer, Answers.Save ? QStringLiteral("--save yes") : QStringLiteral("--save no"));
         return answer;
     }
     if (message == ContinueQuestion || message == KeepCopiedQuestion) {
+        StopAsked = true;
         ShowAnswer(mrNo, QStringLiteral("interrupted"));
         return mrNo;
     }

@@ -47,6 +47,9 @@ public:
 
     // Message boxes shown so far (the title list's fill reports its failure by one).
     int MessagesShown() const { return MessageCount; }
+    // Whether the run went unsaved by an answer (the save declined, or the copy stopped)
+    // rather than by a failure.
+    bool UnsavedByAnswer() const { return SaveDeclined || StopAsked; }
 
 private:
     struct TItem {
@@ -67,6 +70,8 @@ private:
     // The ticks when the duplicate box was last answered "Игнорировать".
     QVector<bool> TicksAtLastIgnore;
     bool IgnoredBefore = false;
+    bool SaveDeclined = false;
+    bool StopAsked = false;
 
     QString Caption;
     int ProgressMax = 0;

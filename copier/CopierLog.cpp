@@ -10,7 +10,11 @@ void ReportCopierLine(const QString& line) {
     if (OnLogLine) OnLogLine(line);
 }
 
-void ReportRowFailure(const QString& table, int sourceKey, const QString& message) {
+void ReportRowFailure(const QString& table, const QString& sourceKey, const QString& message) {
     ReportCopierLine(QStringLiteral("Не удалось добавить запись в таблицу ") + table + QStringLiteral(" с кодом ") +
-                     QString::number(sourceKey) + QStringLiteral(". Ошибка: ") + message);
+                     sourceKey + QStringLiteral(". Ошибка: ") + message);
+}
+
+void ReportRowFailure(const QString& table, int sourceKey, const QString& message) {
+    ReportRowFailure(table, QString::number(sourceKey), message);
 }

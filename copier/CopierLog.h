@@ -10,3 +10,5 @@ void LogCopierLine(const QString& line);
 void ReportCopierLine(const QString& line);
 // "Не удалось добавить запись в таблицу <table> с кодом <key>. Ошибка: <message>", reported.
 void ReportRowFailure(const QString& table, int sourceKey, const QString& message);
+// The same with the key as text (a key that could not be read as an integer).
+void ReportRowFailure(const QString& table, const QString& sourceKey, const QString& message);

@@ -49,7 +49,7 @@ private:
     void ExecuteWriting(TADOQuery& statement);
     int RecordRow(int sourceKey, int result);
     void AskAfterUserStop();
-    void FailRow(int sourceKey, const QString& message);
+    void FailRow(std::optional<int> sourceKey, const QString& message);
 
     const QString Table;
     TKeyMaps& KeyMaps;
@@ -78,10 +78,12 @@ int TTableCopier::Run(const QString& selection, bool keyFirst) {
     PrepareStatements(selection, keyFirst);
     int result = -1;
     while (!SourceQuery.Eof()) {
-        const int sourceKey = SourceQuery.Fields(0).AsInteger();
+        // Reading the key belongs to the row: a key that is no integer fails that row only.
+        std::optional<int> sourceKey;
         try {
             result = -1;
-            result = HandleRow(sourceKey);
+            sourceKey = SourceQuery.Fields(0).AsInteger();
+            result = HandleRow(*sourceKey);
         } catch (const TExitException&) {
             throw;
         } catch (const EAbort&) {
@@ -280,10 +282,12 @@ void TTableCopier::AskAfterUserStop() {
     throw TExitException(StoppedMessage);
 }
 
-void TTableCopier::FailRow(int sourceKey, const QString& message) {
+void TTableCopier::FailRow(std::optional<int> sourceKey, const QString& message) {
+    // A key that could not be read as an integer is named as the source holds it.
+    const QString keyText = sourceKey ? QString::number(*sourceKey) : SourceQuery.Fields(0).AsString();
     SourceQuery.Next();
-    ReportRowFailure(Table, sourceKey, message);
-    DropDeferredReferences(KeyMaps, Table, sourceKey);
+    ReportRowFailure(Table, keyText, message);
+    if (sourceKey) DropDeferredReferences(KeyMaps, Table, *sourceKey);
 }
 
 }  // namespace

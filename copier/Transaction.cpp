@@ -18,15 +18,16 @@ void ExecuteTransactionStatement(TADOConnection& dest, const QString& statement)
 
 namespace {
 
-// Runs the statement; a failure is logged with the statement and reported as false.
+// Runs the statement; a failure is logged as every caught error of a run is, by its own
+// message, and reported as false.
 bool TryTransactionStatement(TADOConnection& dest, const QString& statement) {
     try {
         ExecuteTransactionStatement(dest, statement);
         return true;
     } catch (const Exception& e) {
-        LogCopierLine(statement + QStringLiteral(" не выполнен: ") + e.message());
+        LogCopierLine(e.message());
     } catch (const std::exception& e) {
-        LogCopierLine(statement + QStringLiteral(" не выполнен: ") + QString::fromUtf8(e.what()));
+        LogCopierLine(QString::fromUtf8(e.what()));
     }
     return false;
 }
@@ -38,7 +39,8 @@ bool EndTransaction(TADOConnection& dest, bool commit) {
     if (TryTransactionStatement(dest, CommitTransactionText)) return true;
     // A commit that failed may leave the transaction open; it must not outlive the run.
     if (TryTransactionStatement(dest, RollbackTransactionText))
-        LogCopierLine(QStringLiteral("Транзакция отменена, изменения НЕ ВНЕСЕНЫ в базу"));
+        LogCopierLine(QStringLiteral("COMMIT TRANSACTION; не выполнен, транзакция отменена (ROLLBACK TRANSACTION;), "
+                                     "изменения НЕ ВНЕСЕНЫ в базу"));
     return false;
 }
 

@@ -5,14 +5,33 @@
 
 #include <QStringList>
 
-// Unquoted names fold to lower case in PostgreSQL (ASCII letters only), so names are
-// compared the same way here.
-static QString SameName(const QString& column, const QString& name) {
-    return QStringLiteral("lower(") + column + QStringLiteral(") = lower(") + SqlStringLiteral(name) +
-           QStringLiteral(")");
+// The statements of this system name tables and columns unquoted, and PostgreSQL folds an
+// unquoted name to lower case in ASCII letters only ("GUID" is stored as guid, "Титул"
+// stays as it is). A name is looked up in the catalogue as the server would fold it, so
+// the catalogue finds exactly the table that the statements will reach.
+static QString FoldedName(const QString& name) {
+    QString folded = name;
+    for (QChar& c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + ('a' - 'A'));
+    return folded;
 }
 
-static const char* const userTable = "c.relkind = 'r' and c.relnamespace = current_schema()::regnamespace";
+static QString SameName(const QString& column, const QString& name) {
+    return column + QStringLiteral(" = ") + SqlStringLiteral(FoldedName(name));
+}
+
+// A table that an unquoted name reaches: an ordinary or partitioned table found first on
+// the search path, outside the system catalogue.
+static QString UserTable(const QString& alias) {
+    return alias + QStringLiteral(".relkind in ('r', 'p') and pg_table_is_visible(") + alias +
+           QStringLiteral(".oid) and ") + alias + QStringLiteral(".relnamespace <> 'pg_catalog'::regnamespace");
+}
+
+// Catalogue names (type name, collation "C") ordered as SQL Server's case-insensitive
+// collation orders them: by the lower-case text in the database's own collation.
+static QString CaseInsensitiveOrder(const QString& column) {
+    return QStringLiteral("lower(") + column + QStringLiteral("::text collate \"default\"), ") + column;
+}
 
 TBackendKind TPostgresDialect::Kind() const { return TBackendKind::PostgreSql; }
 
@@ -22,35 +41,40 @@ QString TPostgresDialect::PrimaryKeyStatement(const QString& table) const {
                "join pg_class c on c.oid = i.indrelid "
                "join pg_attribute a on a.attrelid = i.indrelid and a.attnum = any(i.indkey) "
                "where i.indisprimary and ") +
-           QLatin1String(userTable) + QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table) +
+           UserTable(QStringLiteral("c")) + QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table) +
            QStringLiteral(" order by array_position(i.indkey::int2[], a.attnum)");
 }
 
 QString TPostgresDialect::ForeignKeysStatement(const QString& table) const {
+    // Ordered as sp_fkeys orders its rows: by the referenced table, then key position.
     return QStringLiteral(
                "select a.attname as fkcolumn_name, rc.relname as pktable_name from pg_constraint k "
                "join pg_class c on c.oid = k.conrelid join pg_class rc on rc.oid = k.confrelid "
                "join pg_attribute a on a.attrelid = k.conrelid and a.attnum = any(k.conkey) "
                "where k.contype = 'f' and ") +
-           QLatin1String(userTable) + QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table) +
-           QStringLiteral(" order by lower(rc.relname), k.conname, array_position(k.conkey::int2[], a.attnum)");
+           UserTable(QStringLiteral("c")) + QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table) +
+           QStringLiteral(" order by ") + CaseInsensitiveOrder(QStringLiteral("rc.relname")) +
+           QStringLiteral(", k.conname, array_position(k.conkey, a.attnum)");
 }
 
 QString TPostgresDialect::ColumnListStatement(const QString& table) const {
     return QStringLiteral(
                "select a.attname as name from pg_attribute a join pg_class c on c.oid = a.attrelid "
                "where a.attnum > 0 and not a.attisdropped and ") +
-           QLatin1String(userTable) + QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table) +
+           UserTable(QStringLiteral("c")) + QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table) +
            QStringLiteral(" order by a.attnum");
 }
 
+// Pairs (referencing table, referenced table) of user tables, under a condition.
 static QString ReferencesStatement(const QString& condition) {
     return QStringLiteral(
                "select name, \"Name1\" from (select distinct c.relname as name, rc.relname as \"Name1\" "
                "from pg_constraint k join pg_class c on c.oid = k.conrelid "
                "join pg_class rc on rc.oid = k.confrelid where k.contype = 'f' and ") +
-           QLatin1String(userTable) + QStringLiteral(" and ") + condition +
-           QStringLiteral(") s order by lower(name), lower(\"Name1\")");
+           UserTable(QStringLiteral("c")) + QStringLiteral(" and ") + UserTable(QStringLiteral("rc")) +
+           QStringLiteral(" and ") + condition + QStringLiteral(") s order by ") +
+           CaseInsensitiveOrder(QStringLiteral("name")) + QStringLiteral(", ") +
+           CaseInsensitiveOrder(QStringLiteral("\"Name1\""));
 }
 
 QString TPostgresDialect::ReferencedTablesStatement(const QString& table) const {
@@ -62,18 +86,22 @@ QString TPostgresDialect::ReferencingTablesStatement(const QString& parent) cons
 }
 
 QString TPostgresDialect::DictionaryTablesStatement() const {
-    return QStringLiteral("select distinct c.relname as name from pg_class c where ") + QLatin1String(userTable) +
+    return QStringLiteral("select distinct c.relname as name from pg_class c where ") + UserTable(QStringLiteral("c")) +
            QStringLiteral(" and c.relname like 'Справочник_%' ");
 }
 
 void TPostgresDialect::ExecuteForUserTable(TADOQuery& query, const QString& table,
                                            const QString& statement) const {
-    ExecuteWhenCounted(query, QStringLiteral("select count(*) from pg_class c where ") + QLatin1String(userTable) +
+    ExecuteWhenCounted(query, QStringLiteral("select count(*) from pg_class c where ") + UserTable(QStringLiteral("c")) +
                  QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table), statement);
 }
 
+// The copier finds each row it copies by its GUID; without an index every probe would read
+// the whole table. The index is made with the column (an unnamed one, so that no name of
+// another table's index can clash) and goes with it when the column is dropped.
 QString TPostgresDialect::AddGuidColumnStatement(const QString& table) const {
-    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD GUID uuid NULL");
+    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD GUID uuid NULL; CREATE INDEX ON ") + table +
+           QStringLiteral(" (GUID);");
 }
 
 QString TPostgresDialect::FillGuidStatement(const QString& table) const {
@@ -97,7 +125,8 @@ void TPostgresDialect::DropForeignKeys(TADOQuery& query, const QString& table,
     query.SetSQL(QStringLiteral(
                      "select k.conname from pg_constraint k join pg_class c on c.oid = k.conrelid "
                      "join pg_class rc on rc.oid = k.confrelid where k.contype = 'f' and ") +
-                 QLatin1String(userTable) + QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table) +
+                 UserTable(QStringLiteral("c")) + QStringLiteral(" and ") +
+                 SameName(QStringLiteral("c.relname"), table) + QStringLiteral(" and ") + UserTable(QStringLiteral("rc")) +
                  QStringLiteral(" and ") + SameName(QStringLiteral("rc.relname"), refTable));
     query.Open();
     QStringList names;

@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 #include "db/FieldTypeMapping.h"
 #include "db/OdbcConnection.h"
+#include "db/PostgresStatement.h"
 #include "db/SqlText.h"
 #include "db/SqliteNative.h"
 
@@ -69,7 +70,10 @@ TRowSet TStatementRunner::Run(const QString& sql, const QVector<TBoundParam>& pa
     if (!HasStatementText(sql)) throw EDatabaseError(QStringLiteral("Текст команды не задан"));
     const QStringList statements =
         Kind == TBackendKind::Sqlite ? SplitSqliteStatements(sql) : QStringList{sql};
-    for (const QString& statement : statements) RunStatement(statement, params, wantRows);
+    for (const QString& statement : statements) {
+        if (Kind == TBackendKind::PostgreSql) RunPostgresStatement(statement, params, wantRows);
+        else RunStatement(statement, params, wantRows);
+    }
     CompleteColumnTypes(Result);
     return Result;
 }
@@ -92,6 +96,20 @@ void TStatementRunner::RunStatement(const QString& text, const QVector<TBoundPar
     }
     ReadResults(query, wantRows, changesBefore);
     query.finish();
+}
+
+// PostgreSQL gets its parameters as literals in the text, and a failed statement inside a
+// transaction is undone alone (PostgresStatement.h says why).
+void TStatementRunner::RunPostgresStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows) {
+    const QString literalText = PostgresTextWithLiterals(Db, text, params);
+    TPostgresStatementGuard guard(Db);
+    try {
+        RunStatement(literalText, {}, wantRows);
+    } catch (...) {
+        guard.Failed();
+        throw;
+    }
+    guard.Succeeded();
 }
 
 void TStatementRunner::BindParameters(QSqlQuery& query, const QStringList& names,

@@ -26,6 +26,7 @@ public:
 
 private:
     void RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows);
+    void RunPostgresStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows);
     void BindParameters(QSqlQuery& query, const QStringList& names, const QVector<TBoundParam>& params);
     void ReadResults(QSqlQuery& query, bool wantRows, qint64 changesBefore);
     void FetchRows(QSqlQuery& query);

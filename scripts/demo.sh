@@ -69,7 +69,11 @@ echo "Журнал_изменений_титула has no primary key, so the im
 section "The same titles again: the destination holds them now, so the run is refused"
 status=0
 "$import" --source "$source_conn" --dest "$dest_conn" --titles "$titles" --save yes --log "$demo/road-import.log" || status=$?
-echo "road-import exit status: $status (3: the run was refused, nothing was changed)"
+if [ "$status" -ne 3 ]; then
+  echo "demo: the second import should have been refused (exit status 3), but road-import exited with $status" >&2
+  exit 1
+fi
+echo "road-import exit status: 3 (the run was refused, nothing was changed)"
 
 section "Opening the same two files in the import window"
 echo "On the source and destination pages, choose the provider SQLite and these files, or give"

@@ -84,6 +84,10 @@ TEST(CommandLine, MalformedCommandLinesAreUsageErrors) {
                       QStringLiteral("yes")},
                      QStringLiteral("--save"));
     ExpectUsageError(base + SaveYes + QStringList{QStringLiteral("--save=no")}, QStringLiteral("more than once"));
+    // A log that cannot be written would be switched off silently.
+    TTestDir dir;
+    for (const QString& log : {dir.Path(QStringLiteral("no-such-folder/road.log")), dir.Path(QStringLiteral("."))})
+        ExpectUsageError(base + SaveYes + QStringList{QStringLiteral("--log"), log}, QStringLiteral("--log"));
 }
 
 TEST(CommandLine, ConnectionsThatCannotBeOpenedExitWithTheDriversText) {

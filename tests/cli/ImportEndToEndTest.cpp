@@ -121,9 +121,10 @@ TEST_F(ImportEndToEnd, CommittedImportCopiesTheTitlesClosureTableByTable) {
     ExpectNoTraces(Source, Dest);
 }
 
-// "--save no" rolls everything back: the destination reads exactly as before, and neither
-// database keeps a temporary column or the section link.
-TEST_F(ImportEndToEnd, DeclinedSaveLeavesTheDestinationAsItWas) {
+// "--save no", and a run that fails (a destination without one of the tables), roll
+// everything back: the destination reads exactly as before, and neither database keeps a
+// temporary column or the section link. Only the failure sends the user to the log.
+TEST_F(ImportEndToEnd, UnsavedRunsLeaveTheDestinationAsItWas) {
     MakeSampleSource(Source, 3, 3, 2);
     MakeSampleDest(Dest, true);
     QString before;
@@ -138,7 +139,25 @@ TEST_F(ImportEndToEnd, DeclinedSaveLeavesTheDestinationAsItWas) {
     ASSERT_FALSE(run.Out.isEmpty());
     EXPECT_EQ(run.Out.last(), QStringLiteral("Ошибка импорта"));
     EXPECT_TRUE(run.Err.contains(QStringLiteral("-> Нет (--save no)"))) << run.Err.toStdString();
+    EXPECT_FALSE(run.Err.contains(QStringLiteral("failed"))) << run.Err.toStdString();
 
+    {
+        TSqliteInspector dest(Dest);
+        EXPECT_EQ(dest.ContentDump(), before);
+        dest.Execute(QStringLiteral("drop table Знак"));
+        before = dest.ContentDump();
+    }
+    ExpectNoTraces(Source, Dest);
+
+    const QString log = Dir.Path(QStringLiteral("failed.log"));
+    const TToolRun failed = RunImporter(ImportArguments(
+        Source, Dest, {QStringLiteral("--all-titles"), QStringLiteral("--save"), QStringLiteral("yes"), QStringLiteral("--log"), log}));
+    EXPECT_EQ(failed.ExitCode, 1) << failed.Err.toStdString();
+    ASSERT_FALSE(failed.Out.isEmpty());
+    EXPECT_EQ(failed.Out.last(), QStringLiteral("Ошибка импорта"));
+    EXPECT_TRUE(failed.Err.contains(QStringLiteral("road-import: the import failed and nothing was saved; the cause is in "
+                                                   "the diagnostic log ") + log))
+        << failed.Err.toStdString();
     {
         TSqliteInspector dest(Dest);
         EXPECT_EQ(dest.ContentDump(), before);

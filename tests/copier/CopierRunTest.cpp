@@ -8,6 +8,7 @@
 #include "support/Log.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace {
 
@@ -134,12 +135,22 @@ TEST_F(CopierRunTest, FailedCommitIsNotReportedAsSaved) {
     // A row that breaks a deferred key makes the COMMIT itself fail.
     FinishHook = [this] { Execute(Dest, "insert into Q values (1, 999)"); };
     Asker.Answers = {mrYes};
+    LogLevel = 1;
+    LogFileName = Dir.Path("copier.log");
 
     EXPECT_EQ(Run({"B"}, {"10, 20"}), -1);
+    LogLevel = 0;
+    LogFileName.clear();
     EXPECT_EQ(CommittedContent(), before);
     FinishHook = nullptr;
     Execute(Dest, "BEGIN TRANSACTION;");  // nothing is left open
     Execute(Dest, "ROLLBACK TRANSACTION;");
+    // The failed commit is logged by its own message, as every caught error of a run is.
+    QFile log(Dir.Path("copier.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString logText = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(logText.contains(QRegularExpression("\\d\\d\\d: FOREIGN KEY constraint failed\r\n")))
+        << logText.toStdString();
 }
 
 class UserStopTest : public CopierRunTest {
@@ -185,6 +196,25 @@ TEST_F(UserStopTest, StopAndKeepCommitsWhatWasCopied) {
     const QString logText = QString::fromUtf8(log.readAll());
     EXPECT_TRUE(logText.contains(": Операция прервана пользователем"));
     EXPECT_TRUE(logText.contains(": <<<Импорт Tablix"));
+}
+
+TEST_F(UserStopTest, StopInANestedCallWhoseCommitFailsEndsTheRun) {
+    BuildChain({"create table Q (K integer primary key, CRef int references C(K) deferrable initially deferred)"});
+    const QStringList before = CommittedContent();
+    // A row that breaks a deferred key makes the COMMIT fail; the stop still ends the run.
+    FinishHook = [this] { Execute(Dest, "insert into Q values (1, 999)"); };
+    OnCheckAbort = [this] {
+        if (++Checks == 5) throw EAbort();  // the first column of B 10, pulled in by A 5
+    };
+    Asker.Answers = {mrNo, mrYes};
+
+    EXPECT_EQ(Run({"A"}, {"4, 5, 6"}), -1);
+    EXPECT_EQ(Asker.Asked, (QStringList{StopQuestion, KeepQuestion})) << "nothing goes on after the stop";
+    EXPECT_EQ(Events.last(), "finish");
+    EXPECT_EQ(CommittedContent(), before);
+    FinishHook = nullptr;
+    Execute(Dest, "BEGIN TRANSACTION;");  // the failed commit was rolled back
+    Execute(Dest, "ROLLBACK TRANSACTION;");
 }
 
 TEST_F(UserStopTest, StopAndDiscardRollsEverythingBack) {

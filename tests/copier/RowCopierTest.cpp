@@ -156,13 +156,17 @@ TEST_F(RowCopierTest, TableWithoutUsableConditionIsRefusedUntouched) {
 TEST_F(RowCopierTest, RejectedRowsAreReportedAndTheRestGoesOn) {
     BuildDatabases(With(ChainSchema, {"insert into A values (1, 'a1', NULL), (2, 'bad', NULL), (3, 'a3', NULL)",
                                       "create table P (K integer primary key, Name varchar(20))",
-                                      "insert into P values (1, 'p')"}),
+                                      "insert into P values (1, 'p')",
+                                      // A key that is no integer (SQLite keeps text in an int column).
+                                      "create table N (K int primary key, Name varchar(20))",
+                                      "insert into N values ('x', 'nx'), (2, 'n2')"}),
                    With(ChainSchema, {"create trigger NoBad before insert on A when new.Name = 'bad' "
                                       "begin select raise(abort, 'запись отклонена'); end",
                                       // Changes the row under the condition that is to find it.
                                       "create table P (K integer primary key, Name varchar(20))",
                                       "create trigger Touch after insert on P "
-                                      "begin update P set Name = Name || '!' where K = new.K; end"}));
+                                      "begin update P set Name = Name || '!' where K = new.K; end",
+                                      "create table N (K integer primary key, Name varchar(20))"}));
 
     EXPECT_EQ(Copy("A", "1, 2, 3"), 2);
     ASSERT_EQ(Lines.size(), 1);
@@ -179,6 +183,14 @@ TEST_F(RowCopierTest, RejectedRowsAreReportedAndTheRestGoesOn) {
                         "в таблице P по столбцам сопоставления, её код в базе-приемнике неизвестен");
     EXPECT_EQ(Mapped("P", 1), -1);
     EXPECT_EQ(Rows(Dest, "select * from P"), QStringList{"1|p!"}) << "the insert itself stands";
+
+    // Reading the key belongs to the row: only that row fails.
+    Lines.clear();
+    Copy("N", "'x', 2");
+    EXPECT_EQ(Lines, QStringList{"Не удалось добавить запись в таблицу N с кодом x. Ошибка: Значение \"x\" поля \"K\" "
+                                 "не является целым числом"});
+    EXPECT_EQ(Rows(Dest, "select * from N"), QStringList{"1|n2"});
+    EXPECT_EQ(Mapped("N", 2), 1);
 }
 
 TEST_F(RowCopierTest, ReferenceCyclesAreClosedByAnUpdate) {

@@ -1,0 +1,119 @@
+#include "db/PostgresStatement.h"
+
+#include "db/BackendOpen.h"
+#include "db/DbError.h"
+#include "db/SqlText.h"
+
+#include <QDateTime>
+#include <QSqlDriver>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <dlfcn.h>
+
+namespace {
+
+const QString SavepointName = QStringLiteral("tadoquery_statement");
+
+// libpq's PQtransactionStatus answers from the state the server reports after every
+// command. libpq is loaded with the driver; its function is looked up there, so that the
+// layer needs neither libpq's headers nor a link of its own.
+enum TTransactionStatus { TransIdle = 0, TransActive = 1, TransInTrans = 2, TransInError = 3, TransUnknown = 4 };
+using TTransactionStatusProc = int (*)(const void*);
+
+TTransactionStatusProc TransactionStatusProc() {
+    static const TTransactionStatusProc proc = [] {
+        void* library = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
+        if (!library) return TTransactionStatusProc(nullptr);
+        return reinterpret_cast<TTransactionStatusProc>(dlsym(library, "PQtransactionStatus"));
+    }();
+    return proc;
+}
+
+int TransactionStatus(const QSqlDatabase& db) {
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    const char* type = handle.typeName();
+    if (!type || (qstrcmp(type, "pg_conn*") != 0 && qstrcmp(type, "PGconn*") != 0)) return TransUnknown;
+    const void* connection = *static_cast<void* const*>(handle.constData());
+    const TTransactionStatusProc proc = TransactionStatusProc();
+    return connection && proc ? proc(connection) : TransUnknown;
+}
+
+void Execute(const QSqlDatabase& db, const QString& statement) {
+    QSqlQuery query(db);
+    if (!query.exec(statement)) throw EDatabaseError(DriverText(query.lastError()));
+}
+
+QString OffsetText(int seconds) {
+    const QChar sign = seconds < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    seconds = qAbs(seconds);
+    return sign + QStringLiteral("%1:%2").arg(seconds / 3600, 2, 10, QLatin1Char('0')).arg(seconds % 3600 / 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+QString PostgresLiteral(const QSqlDatabase& db, const QVariant& value) {
+    if (value.isNull()) return QStringLiteral("NULL");
+    if (value.typeId() == QMetaType::QDateTime) {
+        const QDateTime moment = value.toDateTime();
+        if (moment.isValid())
+            return QLatin1Char('\'') + moment.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) +
+                   OffsetText(moment.offsetFromUtc()) + QLatin1Char('\'');
+    }
+    QSqlField field(QString(), value.metaType());
+    field.setValue(value);
+    return db.driver()->formatValue(field);
+}
+
+QString PostgresTextWithLiterals(const QSqlDatabase& db, const QString& sql, const QVector<TBoundParam>& params) {
+    QString text;
+    text.reserve(sql.size());
+    int pos = 0;
+    while (pos < sql.size()) {
+        const int skipped = SkipQuotedOrComment(sql, pos);
+        if (skipped != pos) {
+            text += QStringView(sql).mid(pos, skipped - pos);
+            pos = skipped;
+            continue;
+        }
+        const int length = PlaceholderNameLength(sql, pos);
+        if (length == 0) {
+            text += sql[pos++];
+            continue;
+        }
+        const QString name = sql.mid(pos + 1, length);
+        const TBoundParam* found = nullptr;
+        for (const TBoundParam& param : params)
+            if (param.Name.compare(name, Qt::CaseInsensitive) == 0) {
+                found = &param;
+                break;
+            }
+        if (!found) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
+        // Parenthesised, so that a negative number stays one operand ("x-:v" with v = -1).
+        text += QLatin1Char('(') + PostgresLiteral(db, found->Value) + QLatin1Char(')');
+        pos += length + 1;
+    }
+    return text;
+}
+
+TPostgresStatementGuard::TPostgresStatementGuard(const QSqlDatabase& db) : Db(db) {
+    if (TransactionStatus(Db) != TransInTrans) return;
+    Execute(Db, QStringLiteral("SAVEPOINT ") + SavepointName);
+    Set = true;
+}
+
+void TPostgresStatementGuard::Succeeded() {
+    if (!Set) return;
+    Set = false;
+    // A statement that committed or rolled back the transaction took the savepoint with it.
+    if (TransactionStatus(Db) == TransInTrans) Execute(Db, QStringLiteral("RELEASE SAVEPOINT ") + SavepointName);
+}
+
+void TPostgresStatementGuard::Failed() {
+    if (!Set) return;
+    Set = false;
+    // Never raises: the statement's own error is the one the caller reports.
+    if (TransactionStatus(Db) != TransInError && TransactionStatus(Db) != TransInTrans) return;
+    QSqlQuery query(Db);
+    if (query.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + SavepointName))
+        query.exec(QStringLiteral("RELEASE SAVEPOINT ") + SavepointName);
+}
