@@ -10,7 +10,6 @@
 #include "titles/ImportRun.h"
 #include "titles/TitlePreparation.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -44,11 +43,6 @@ void FillTitleList(TTerminalFrontEnd& frontEnd, TADOQuery& sourceQuery) {
         throw ESourceUnusable(QStringLiteral("the source's title list cannot be read"));
 }
 
-// The diagnostic log's file as WriteLog works it out.
-QString DiagnosticLogFile() {
-    return LogFileName.isEmpty() ? LogFileNameForExecutable(QCoreApplication::applicationFilePath()) : LogFileName;
-}
-
 // A log file the user named must be writable: the log itself would switch off silently.
 void CheckLogFileWritable(const QString& path) {
     QFile file(path);
@@ -58,7 +52,7 @@ void CheckLogFileWritable(const QString& path) {
 
 // The memo of a failed run ends in "Ошибка импорта" alone; the cause went to the diagnostic log.
 void ReportFailedRun(TConsole& console) {
-    const QString log = DiagnosticLogFile();
+    const QString log = CurrentLogFileName();
     console.ErrText(QFile::exists(log)
                         ? QStringLiteral("road-import: the import failed and nothing was saved; the cause is in the "
                                          "diagnostic log %1").arg(QFileInfo(log).absoluteFilePath())

@@ -316,3 +316,5 @@ void ResetLogState() {
     state.LastLineEnd = 0;
     state.Occurrences = 0;
 }
+
+QString CurrentLogFileName() { return ChooseFileName(); }

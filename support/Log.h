@@ -19,6 +19,10 @@ QString ChoosePlural(int n, const QString& one, const QString& few, const QStrin
 // appended when the file name has none.
 QString LogFileNameForExecutable(const QString& executablePath);
 
+// The file the next message goes to: LogFileName, or the executable's default; empty when
+// neither can be told.
+QString CurrentLogFileName();
+
 // Tests only: forgets the repeated-message state and switches the file part back on, as if
 // the process had just started. LogLevel and LogFileName are left as they are.
 void ResetLogState();
