@@ -7,6 +7,7 @@
 #include "copier/ParamSetters.h"
 #include "copier/Transaction.h"
 #include "db/ADOQuery.h"
+#include "db/DatabaseInUse.h"
 #include "support/EAbort.h"
 
 #include <exception>
@@ -85,6 +86,9 @@ int TTableCopier::Run(const QString& selection, bool keyFirst) {
             sourceKey = SourceQuery.Fields(0).AsInteger();
             result = HandleRow(*sourceKey);
         } catch (const TExitException&) {
+            throw;
+        } catch (const EDatabaseInUse&) {
+            // Every further row would wait for the same lock: the run ends instead.
             throw;
         } catch (const EAbort&) {
             result = -1;

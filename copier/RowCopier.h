@@ -15,7 +15,8 @@ struct TKeyMaps;
 // column stands for the key column.
 // Returns the destination key of the last source row read, or -1 when that row failed or the
 // selection yielded no row. Errors of the preparation reach the caller; each row's errors
-// are reported and the row skipped; the user's stop ends the call with TExitException.
+// are reported and the row skipped, except a database found in use (EDatabaseInUse), which
+// ends the call; the user's stop ends the call with TExitException.
 int CopyTableRows(const QString& table, const QString& selection, TKeyMaps& keyMaps,
                   const TStringList& matchTables, const TStringList& matchColumns, TADOConnection& source,
                   TADOConnection& dest, bool nested, bool keyFirst);

@@ -2,8 +2,10 @@
 
 #include "db/BackendOpen.h"
 #include "db/ConnectionString.h"
+#include "db/DatabaseInUse.h"
 #include "db/DbError.h"
 #include "db/Dialect.h"
+#include "db/LockWait.h"
 #include "db/StatementRun.h"
 #include "db/SqliteNative.h"
 
@@ -26,6 +28,7 @@ struct TADOConnection::Impl {
     TBackendKind Kind = TBackendKind::SqlServer;
     TSqliteStatementClock Clock;    // read by the SQLite progress handler
     int PostgresTimeout = -1;       // the statement_timeout in force, in seconds
+    bool InUse = false;             // a lock wait ran out: statements no longer wait
 };
 
 TADOConnection::TADOConnection() : d(std::make_unique<Impl>()) {}
@@ -53,6 +56,7 @@ void TADOConnection::Open() {
     d->Kind = kind;
     d->IsOpen = true;
     d->PostgresTimeout = -1;
+    d->InUse = false;
 }
 
 void TADOConnection::Close() {
@@ -73,8 +77,32 @@ TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& para
     if (!d->IsOpen) throw EDatabaseError(QStringLiteral("Подключение к базе данных не открыто"));
     if (d->Kind == TBackendKind::PostgreSql && d->PostgresTimeout != CommandTimeout) {
         SetPostgresStatementTimeout(d->Db, CommandTimeout);
+        ApplyLockWait(d->Db, d->Kind, CommandTimeout, true);
         d->PostgresTimeout = CommandTimeout;
     }
+    // A transaction that is rolled back takes a PostgreSQL session setting made inside it
+    // with it, so the shortest wait is set again before every statement.
+    if (d->InUse && d->Kind == TBackendKind::PostgreSql) ApplyLockWait(d->Db, d->Kind, CommandTimeout, false);
     TStatementRunner runner(d->Db, d->Kind, CommandTimeout, &d->Clock);
-    return runner.Run(sql, params, wantRows);
+    try {
+        return runner.Run(sql, params, wantRows);
+    } catch (const EDatabaseInUse&) {
+        if (!d->InUse) {
+            d->InUse = true;
+            try {
+                ApplyLockWait(d->Db, d->Kind, CommandTimeout, false);
+            } catch (const EDatabaseError&) {
+                // The lock error is the one to report.
+            }
+        }
+        throw;
+    }
+}
+
+bool TADOConnection::FoundInUse() const { return d->InUse; }
+
+void TADOConnection::ResumeLockWaits() {
+    if (!d->InUse) return;
+    d->InUse = false;
+    if (d->IsOpen) ApplyLockWait(d->Db, d->Kind, CommandTimeout, true);
 }

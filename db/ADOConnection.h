@@ -17,6 +17,10 @@
 // statement past it ("Превышено время выполнения команды (N с)"), PostgreSQL sets
 // statement_timeout, SQL Server sets FreeTDS's Timeout at opening and the ODBC query
 // timeout on statements with parameters.
+//
+// A statement that waited the command timeout for a lock another connection holds raises
+// EDatabaseInUse (DatabaseInUse.h); from then on the connection no longer waits for locks
+// (LockWait.h says why) until ResumeLockWaits.
 
 #include "db/FieldType.h"
 
@@ -70,6 +74,12 @@ public:
     // with its named parameters. wantRows: the statement returns rows, fetch them all.
     // See StatementRun.h for texts of several statements and statements without rows.
     virtual TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows);
+
+    // Whether a statement found the database locked by another connection since the
+    // connection was opened or ResumeLockWaits was called.
+    virtual bool FoundInUse() const;
+    // Statements wait for locks again, up to the command timeout.
+    virtual void ResumeLockWaits();
 
 private:
     struct Impl;

@@ -5,8 +5,11 @@
 // Microsoft SQL Server's answers, so the reading code never changes.
 
 #include <QString>
+#include <memory>
 
+class TADOConnection;
 class TADOQuery;
+class TImportClaimHold;
 
 enum class TBackendKind { SqlServer, PostgreSql, Sqlite };
 
@@ -42,6 +45,11 @@ public:
     // Drops every foreign key of table that refers to refTable.
     virtual void DropForeignKeys(TADOQuery& query, const QString& table,
                                  const QString& refTable) const = 0;
+
+    // The exclusive claim of an import on the connection's database (ImportClaim.h): taken at
+    // once or refused with EDatabaseClaimed; released when the hold is destroyed, and by the
+    // system when the process ends.
+    virtual std::unique_ptr<TImportClaimHold> TakeImportClaim(TADOConnection& connection) const = 0;
 
 protected:
     // Runs statement when countStatement, a count of the tables found, answers above zero.

@@ -20,6 +20,7 @@ public:
                        const QString& refTable, const QString& refColumn) const override;
     void DropForeignKeys(TADOQuery& query, const QString& table,
                          const QString& refTable) const override;
+    std::unique_ptr<TImportClaimHold> TakeImportClaim(TADOConnection& connection) const override;
 
     // "if exists (... object_id(N'[dbo].[T]') ... 'IsUserTable') = 1)", followed directly by
     // the guarded statement.

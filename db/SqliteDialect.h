@@ -24,4 +24,5 @@ public:
                        const QString& refTable, const QString& refColumn) const override;
     void DropForeignKeys(TADOQuery& query, const QString& table,
                          const QString& refTable) const override;
+    std::unique_ptr<TImportClaimHold> TakeImportClaim(TADOConnection& connection) const override;
 };

@@ -1,8 +1,10 @@
 #include "db/StatementRun.h"
 
 #include "db/BackendOpen.h"
+#include "db/DatabaseInUse.h"
 #include "db/DbError.h"
 #include "db/FieldTypeMapping.h"
+#include "db/LockWait.h"
 #include "db/OdbcConnection.h"
 #include "db/PostgresStatement.h"
 #include "db/SqlText.h"
@@ -186,5 +188,6 @@ void TStatementRunner::RaiseError(const QSqlError& error) const {
     if (Kind == TBackendKind::Sqlite && Clock && Clock->Fired)
         throw EDatabaseError(
             QStringLiteral("Превышено время выполнения команды (%1 с)").arg(CommandTimeout));
+    if (IsLockWaitExhausted(Kind, error)) throw EDatabaseInUse(DriverText(error));
     throw EDatabaseError(DriverText(error));
 }

@@ -2,6 +2,9 @@
 
 #include "copier/Callbacks.h"
 #include "copier/CopierRun.h"
+#include "db/ADOConnection.h"
+#include "db/DatabaseInUse.h"
+#include "titles/ImportClaims.h"
 #include "titles/TitlePreparation.h"
 
 QString TableStartCaption(const QString& name, int rows, int tableCount, int tableNumber) {
@@ -22,6 +25,9 @@ void FinishImport(TImportFrontEnd& frontEnd, const TImportPlan& plan, TADOConnec
         throw;
     }
     DropImportSchemaChanges(plan, source, dest);
+    // A database in use ends the run: inside the copy the error makes the copier roll back
+    // instead of asking whether to save.
+    RaiseWhenDatabaseInUse(source, dest);
 }
 
 void InstallImportCallbacks(TImportFrontEnd& frontEnd, const TImportPlan& plan, TADOConnection& source,
@@ -49,7 +55,18 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     frontEnd.ShowLogPage();
     InstallImportCallbacks(frontEnd, plan, source, dest);
 
-    PrepareTitleImport(plan, frontEnd, source, dest);
+    // Held until the run has ended, however it ends.
+    const TImportClaims claims(source, dest);
+    try {
+        PrepareTitleImport(plan, frontEnd, source, dest);
+    } catch (const EDatabaseInUse&) {
+        // Met while the titles were walked, before anything was changed.
+        RaiseWhenDatabaseInUse(source, dest);
+        throw;
+    }
+    // The preparation's own housekeeping only logs its errors: a database found in use there
+    // ends the run after what could be cleaned up was.
+    if (source.FoundInUse() || dest.FoundInUse()) FinishImport(frontEnd, plan, source, dest);
 
     const int result = ImportTables(plan.ImportTableList, plan.RowSelectionList, plan.MatchTableList,
                                     plan.MatchColumnList, source, dest, &plan.ImportTableList);
@@ -57,5 +74,6 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     // A declined, stopped or failed run: the rollback undid the clean-up made inside the
     // transaction (or there was none), so it is done again outside it.
     if (result < 0) FinishImport(frontEnd, plan, source, dest);
+    RaiseWhenDatabaseInUse(source, dest);
     return result;
 }

@@ -35,7 +35,8 @@ QString TableStartCaption(const QString& name, int rows, int tableCount, int tab
 
 // The finishing step: the front end resets its display, then, whatever happened to that,
 // the temporary GUID columns and the section link are removed from both databases. Harmless
-// when run twice.
+// when run twice. Raises EDatabaseInUse, after the clean-up, when a statement of the run has
+// found either database locked by another program.
 void FinishImport(TImportFrontEnd& frontEnd, const TImportPlan& plan, TADOConnection& source,
                   TADOConnection& dest);
 
@@ -50,4 +51,8 @@ void InstallImportCallbacks(TImportFrontEnd& frontEnd, const TImportPlan& plan, 
 // failed, was stopped or was not saved (then "Ошибка импорта" is in the memo and FinishImport
 // has run a second time). A run the preparation refused ends with EAbort, after the front
 // end was told why; a database error of the preparation propagates.
+// The run holds the import claims of both databases from before the preparation to its end:
+// a database another import holds is refused with EDatabaseClaimed before anything is done.
+// A database found locked by another program ends the run with EDatabaseInUse naming it,
+// after the copy was rolled back and what could be cleaned up was.
 int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest);

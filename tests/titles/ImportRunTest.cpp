@@ -1,6 +1,7 @@
 // The run of "Начать" as a front end sees it: the order of its steps, the outcome lines of
 // the memo, and how often the finishing step runs.
 
+#include "RunFrontEnd.h"
 #include "TitleTestSupport.h"
 
 #include "copier/Callbacks.h"
@@ -8,49 +9,6 @@
 #include "support/EAbort.h"
 #include "titles/ImportRun.h"
 #include "titles/TitlePreparation.h"
-
-namespace {
-
-class TRecordingFrontEnd : public TImportFrontEnd, public TQuestionAsker {
-public:
-    TScriptedFrontEnd Titles;  // the title list and the message boxes
-    QStringList Events;        // what the run did to the front end, in order
-    QStringList Memo;
-    int SaveAnswer = mrYes;
-
-    int ItemCount() const override { return Titles.ItemCount(); }
-    QString ItemCaption(int index) const override { return Titles.ItemCaption(index); }
-    QString ItemSubItem(int index) const override { return Titles.ItemSubItem(index); }
-    bool ItemChecked(int index) const override { return Titles.ItemChecked(index); }
-    void SetItemChecked(int index, bool checked) override { Titles.SetItemChecked(index, checked); }
-    void ClearItems() override { Titles.ClearItems(); }
-    void AddItem(const QString& caption, const QStringList& subItems) override { Titles.AddItem(caption, subItems); }
-    int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override {
-        Events << QStringLiteral("box ") + text;
-        return Titles.MessageDlg(text, type, buttons);
-    }
-    void ShowTitlePage() override { Events << QStringLiteral("title page"); }
-
-    void ClearMemo() override {
-        Memo.clear();
-        Events << QStringLiteral("clear memo");
-    }
-    void AddMemoLine(const QString& line) override { Memo << line; }
-    void ShowLogPage() override { Events << QStringLiteral("log page"); }
-    void TableStart(const QString& name, int rows, int tableCount, int tableNumber) override {
-        if (tableCount < 0) Events << TableStartCaption(name, rows, tableCount, tableNumber);
-    }
-    void RowProgress(const QString&, int) override {}
-    void CheckAbort() override {}
-    void ResetDisplay() override { Events << QStringLiteral("finish"); }
-
-    int Ask(const QString& message, TMsgDlgType, TMsgDlgButtons) override {
-        Events << QStringLiteral("ask ") + message;
-        return SaveAnswer;
-    }
-};
-
-}  // namespace
 
 TEST(ImportRun, TableStartCaptionNamesTheTableItsRowsAndItsPlace) {
     EXPECT_EQ(TableStartCaption(QStringLiteral("Титул"), 12, 40, 1), QStringLiteral("Импорт таблицы: Титул - 12 записей (1 из 40)"));

@@ -1,0 +1,162 @@
+// A database that another program holds locked, or that another import has claimed: the run
+// ends at once with a message naming it, rolls back, cleans up what it can, and the next run
+// works normally.
+
+#include "RunFrontEnd.h"
+#include "TitleTestSupport.h"
+
+#include "db/ADOQuery.h"
+#include "db/DatabaseInUse.h"
+#include "db/ImportClaim.h"
+#include "sample/SampleDatabase.h"
+#include "titles/TitlePreparation.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// Every row of every table of an SQLite database, as text.
+QStringList Content(TADOConnection& connection) {
+    QStringList content;
+    for (const QString& table : Rows(connection, QStringLiteral("select name from sqlite_master where type = 'table' order by name"))) {
+        QStringList rows = Rows(connection, QStringLiteral("select * from ") + table);
+        rows.sort();
+        content << table + QLatin1Char(':') + rows.join(QLatin1Char(';'));
+    }
+    return content;
+}
+
+QStringList TablesWithGuid(TADOConnection& connection) {
+    return Rows(connection, QStringLiteral("select m.name from sqlite_master m, pragma_table_info(m.name) c "
+                                           "where m.type = 'table' and c.name = 'GUID' order by m.name"));
+}
+
+int SectionLinks(TADOConnection& connection) {
+    return Scalar(connection, QStringLiteral("select count(*) from pragma_foreign_key_list('Дорожный_объект') "
+                                             "where \"table\" = 'Межузловой_участок'"));
+}
+
+class DatabaseInUse : public TitlesTest {
+protected:
+    void SetUp() override {
+        TitlesTest::SetUp();
+        // A lock is waited for one second before the database counts as in use.
+        Source.CommandTimeout = 1;
+        Dest.CommandTimeout = 1;
+        MakeDatabases(3, 2);
+        SetQuestionAsker(&Run);
+        TADOQuery list(&Source);
+        FillListFromTable(QStringLiteral("Титул"), Run, QStringLiteral("Код_титула, Наименование"), false, QString(),
+                          QString(), list);
+        for (int i = 0; i < Run.ItemCount(); ++i) Run.SetItemChecked(i, true);
+        DestBefore = Content(Dest);
+    }
+
+    // The message of the error the run ended with.
+    template <typename Error>
+    QString RunEndingWith() {
+        try {
+            RunTitleImport(Run, Plan, Source, Dest);
+        } catch (const Error& error) {
+            return error.message();
+        }
+        ADD_FAILURE() << "the run did not end with the expected error";
+        return QString();
+    }
+
+    QString DatabaseText(const QString& role, const QString& path) const {
+        return role + QStringLiteral(" база данных \"") + QFileInfo(path).canonicalFilePath() + QLatin1Char('"');
+    }
+
+    TRecordingFrontEnd Run;
+    QStringList DestBefore;
+};
+
+}  // namespace
+
+// Another program's write transaction on the destination: the preparation finds it locked,
+// the run ends naming the destination, the source is cleaned up, statements stop waiting
+// for locks after the first wait, and once the lock is gone the next run imports.
+TEST_F(DatabaseInUse, DestinationLockedByAnotherProgramEndsTheRunNamingIt) {
+    TADOConnection other;
+    other.ConnectionString = SampleConnectionString(DestPath);
+    other.Open();
+    Execute(other, QStringLiteral("BEGIN IMMEDIATE TRANSACTION;"));
+    Execute(other, QStringLiteral("insert into Регион (Наименование) values ('чужая запись')"));
+
+    EXPECT_EQ(RunEndingWith<EDatabaseInUse>(),
+              DatabaseText(QStringLiteral("Целевая"), DestPath) +
+                  QStringLiteral(" занята другой программой; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу"));
+    EXPECT_TRUE(LogText().contains(QStringLiteral("database is locked")));
+    EXPECT_FALSE(Source.FoundInUse());
+    EXPECT_TRUE(Dest.FoundInUse());
+    EXPECT_EQ(Scalar(Dest, QStringLiteral("PRAGMA busy_timeout")), 0);
+    EXPECT_EQ(TablesWithGuid(Source), QStringList());
+    EXPECT_EQ(SectionLinks(Source), 0);
+
+    // The other program's work is its own to keep or drop.
+    Execute(other, QStringLiteral("COMMIT TRANSACTION;"));
+    EXPECT_EQ(Scalar(Dest, QStringLiteral("select count(*) from Регион where Наименование = 'чужая запись'")), 1);
+    Execute(other, QStringLiteral("delete from Регион where Наименование = 'чужая запись'"));
+    EXPECT_EQ(Content(Dest), DestBefore);
+    EXPECT_EQ(TablesWithGuid(Dest), QStringList());
+
+    EXPECT_GT(RunTitleImport(Run, Plan, Source, Dest), 0);
+    EXPECT_EQ(Scalar(Dest, QStringLiteral("PRAGMA busy_timeout")), 1000);
+    EXPECT_EQ(Scalar(Dest, QStringLiteral("select count(*) from Титул")), 3);
+}
+
+// The source locked by another program while the copy runs: the copy is rolled back, the
+// run names the source, and the GUID columns that could not be dropped then are dropped by
+// the next run, which imports everything.
+TEST_F(DatabaseInUse, SourceLockedDuringTheCopyRollsTheCopyBack) {
+    TADOConnection other;
+    other.ConnectionString = SampleConnectionString(SourcePath);
+    other.Open();
+    int tablesStarted = 0;
+    Run.TableHook = [&](const QString&) {
+        if (++tablesStarted == 2) Execute(other, QStringLiteral("BEGIN EXCLUSIVE TRANSACTION;"));
+    };
+
+    EXPECT_EQ(RunEndingWith<EDatabaseInUse>(),
+              DatabaseText(QStringLiteral("Исходная"), SourcePath) +
+                  QStringLiteral(" занята другой программой; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу"));
+    EXPECT_EQ(Run.Memo.last(), QStringLiteral("Ошибка импорта"));
+    EXPECT_EQ(Content(Dest), DestBefore);
+    EXPECT_EQ(TablesWithGuid(Dest), QStringList());
+
+    Execute(other, QStringLiteral("ROLLBACK TRANSACTION;"));
+    EXPECT_FALSE(TablesWithGuid(Source).isEmpty());
+    Run.TableHook = nullptr;
+    EXPECT_GT(RunTitleImport(Run, Plan, Source, Dest), 0);
+    EXPECT_EQ(Scalar(Dest, QStringLiteral("select count(*) from Титул")), 3);
+    EXPECT_EQ(TablesWithGuid(Source), QStringList());
+    EXPECT_EQ(SectionLinks(Source), 0);
+}
+
+// A destination another import has claimed: refused before the preparation touches either
+// database; when the claim is given up, the run goes ahead and leaves no claim file behind.
+TEST_F(DatabaseInUse, AClaimedDatabaseRefusesTheRunBeforeAnythingChanges) {
+    TADOConnection other;
+    other.ConnectionString = SampleConnectionString(DestPath);
+    other.Open();
+    std::unique_ptr<TImportClaimHold> claim = TakeImportClaim(other);
+
+    EXPECT_EQ(RunEndingWith<EDatabaseClaimed>(),
+              DatabaseText(QStringLiteral("Целевая"), DestPath) +
+                  QStringLiteral(" уже используется другим импортом; импорт не начат, ничего не изменено"));
+    EXPECT_EQ(Run.Events, (QStringList{QStringLiteral("clear memo"), QStringLiteral("log page")}));
+    EXPECT_EQ(TablesWithGuid(Source), QStringList());
+
+    // The source's claim was given back when the run was refused.
+    TADOConnection third;
+    third.ConnectionString = SampleConnectionString(SourcePath);
+    third.Open();
+    EXPECT_NO_THROW(TakeImportClaim(third));
+
+    claim.reset();
+    EXPECT_GT(RunTitleImport(Run, Plan, Source, Dest), 0);
+    EXPECT_FALSE(QFile::exists(DestPath + QStringLiteral(".import-lock")));
+    EXPECT_FALSE(QFile::exists(SourcePath + QStringLiteral(".import-lock")));
+}

@@ -1,0 +1,46 @@
+#include "titles/ImportClaims.h"
+
+#include "db/ADOConnection.h"
+#include "db/DatabaseInUse.h"
+#include "db/DatabaseName.h"
+
+#include <QStringList>
+
+namespace {
+
+QString SourceDatabaseText(const TADOConnection& source) {
+    return QStringLiteral("Исходная база данных \"") + DatabaseName(source.ConnectionString) + QLatin1Char('"');
+}
+
+QString DestDatabaseText(const TADOConnection& dest) {
+    return QStringLiteral("Целевая база данных \"") + DatabaseName(dest.ConnectionString) + QLatin1Char('"');
+}
+
+std::unique_ptr<TImportClaimHold> ClaimOrRaise(TADOConnection& connection, const QString& databaseText) {
+    try {
+        return TakeImportClaim(connection);
+    } catch (const EDatabaseClaimed&) {
+        throw EDatabaseClaimed(databaseText + QStringLiteral(" уже используется другим импортом; импорт не начат, "
+                                                             "ничего не изменено"));
+    }
+}
+
+}  // namespace
+
+TImportClaims::TImportClaims(TADOConnection& source, TADOConnection& dest) {
+    source.ResumeLockWaits();
+    dest.ResumeLockWaits();
+    SourceClaim = ClaimOrRaise(source, SourceDatabaseText(source));
+    if (DatabaseName(dest.ConnectionString) != DatabaseName(source.ConnectionString))
+        DestClaim = ClaimOrRaise(dest, DestDatabaseText(dest));
+}
+
+void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest) {
+    QStringList names;
+    if (source.FoundInUse()) names << SourceDatabaseText(source);
+    if (dest.FoundInUse()) names << DestDatabaseText(dest);
+    if (names.isEmpty()) return;
+    throw EDatabaseInUse(names.join(QStringLiteral(", ")) +
+                         (names.size() > 1 ? QStringLiteral(" заняты") : QStringLiteral(" занята")) +
+                         QStringLiteral(" другой программой; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу"));
+}

@@ -1,0 +1,27 @@
+#pragma once
+// A run's hold on its two databases: the exclusive import claim on each (db/ImportClaim.h),
+// and the messages that name a database in use by another program or another import.
+
+#include "db/ImportClaim.h"
+
+#include <memory>
+
+class TADOConnection;
+
+class TImportClaims {
+public:
+    // Claims the source, then the destination (once when both are the same database), and
+    // lets both connections wait for locks again. When another import holds either claim,
+    // raises EDatabaseClaimed naming the database, holding nothing.
+    TImportClaims(TADOConnection& source, TADOConnection& dest);
+    TImportClaims(const TImportClaims&) = delete;
+    TImportClaims& operator=(const TImportClaims&) = delete;
+
+private:
+    std::unique_ptr<TImportClaimHold> SourceClaim;
+    std::unique_ptr<TImportClaimHold> DestClaim;
+};
+
+// When a statement of the run found either database locked by another program, raises
+// EDatabaseInUse naming the database (both when both were); otherwise does nothing.
+void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest);
