@@ -19,12 +19,17 @@
 #include <QStringList>
 #include <cstdint>
 
+class TADOConnection;
+
 // "Provider=SQLite;Location=" + path
 QString SampleConnectionString(const QString& path);
 
 // The schema text, and its statements one per entry (without the closing semicolons).
 QString SampleSchemaText();
 QStringList SampleSchemaStatements();
+// The same schema for PostgreSQL (RoadSchema.postgres.sql): identity keys, PostgreSQL types.
+QString SamplePostgresSchemaText();
+QStringList SamplePostgresSchemaStatements();
 
 // The dictionary and territorial tables of the sample, referenced tables first.
 QStringList SampleDictionaryTables();
@@ -42,3 +47,11 @@ void GenerateSampleDatabase(const QString& path, int titles, int rowsPerTitle, s
 // every region and district, and every row of the other dictionaries but the last one of
 // each list, written in reverse order so that their keys differ from a source's.
 void CreateEmptySampleDatabase(const QString& path, bool withDictionaries = false);
+
+// The same two kinds of database written into the empty database of an open connection
+// (SQLite or PostgreSQL), in one transaction, with the schema of its backend. On PostgreSQL
+// every identity column then continues after the largest key written, so that the server
+// assigns new keys to the rows an import adds.
+void FillSampleDatabase(TADOConnection& connection, int titles, int rowsPerTitle, std::uint64_t seed,
+                        int firstTitleNumber = 1);
+void FillEmptySampleDatabase(TADOConnection& connection, bool withDictionaries = false);

@@ -1,5 +1,6 @@
 #include "sample/SampleDatabase.h"
 
+#include "RoadSchemaPostgresText.h"
 #include "RoadSchemaText.h"
 
 #include <sqlite3.h>
@@ -24,6 +25,29 @@ QStringList SampleSchemaStatements() {
             statements << statement.trimmed();
             current.clear();
         }
+    }
+    return statements;
+}
+
+QString SamplePostgresSchemaText() { return QString::fromUtf8(RoadSchemaPostgresText); }
+
+QStringList SamplePostgresSchemaStatements() {
+    // A statement ends with a line ending in ";" outside a function body, which stands
+    // between two "$$".
+    QStringList statements;
+    QString current;
+    bool inBody = false;
+    const QStringList lines = SamplePostgresSchemaText().split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        const QString trimmed = line.trimmed();
+        if (current.isEmpty() && (trimmed.isEmpty() || trimmed.startsWith(QLatin1String("--")))) continue;
+        current += line + QLatin1Char('\n');
+        if (line.count(QStringLiteral("$$")) % 2 == 1) inBody = !inBody;
+        if (inBody || !trimmed.endsWith(QLatin1Char(';'))) continue;
+        QString statement = current.trimmed();
+        statement.chop(1);
+        statements << statement.trimmed();
+        current.clear();
     }
     return statements;
 }

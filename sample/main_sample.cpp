@@ -3,12 +3,15 @@
 
 #include "sample/SampleDatabase.h"
 
+#include "db/ADOConnection.h"
 #include "support/Exception.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QStringList>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <optional>
 
 static const char usageText[] =
@@ -20,9 +23,11 @@ static const char usageText[] =
     "  road-sample empty PATH [--with-dictionaries]\n"
     "      an empty database of the same schema; with the dictionary and territorial rows\n"
     "      that a working destination already holds\n"
-    "  road-sample schema\n"
-    "      prints the schema text\n"
-    "An existing file at PATH is replaced.\n";
+    "  road-sample schema [--postgres]\n"
+    "      prints the schema text (SQLite's, or PostgreSQL's)\n"
+    "An existing file at PATH is replaced. PATH may instead be a connection string\n"
+    "(\"Provider=PostgreSQL;Data Source=host:port;Location=db;User ID=u;Password=p\") naming an\n"
+    "existing empty database, which is filled with the schema of its backend.\n";
 
 static void Print(FILE* stream, const QString& text) { std::fputs(text.toUtf8().constData(), stream); }
 
@@ -30,6 +35,27 @@ static int Usage(const QString& problem) {
     if (!problem.isEmpty()) Print(stderr, QStringLiteral("road-sample: ") + problem + QLatin1Char('\n'));
     std::fputs(usageText, stderr);
     return 2;
+}
+
+// PATH given as a connection string names a database to fill rather than a file to write.
+static bool IsConnectionString(const QString& path) {
+    return path.startsWith(QLatin1String("Provider="), Qt::CaseInsensitive);
+}
+
+static void FillDatabase(const QString& connectionString, const std::function<void(TADOConnection&)>& fill) {
+    TADOConnection connection;
+    connection.ConnectionString = connectionString;
+    connection.Open();
+    fill(connection);
+    connection.Close();
+}
+
+// What the messages call the database: the connection string without its password.
+static QString TargetName(const QString& path) {
+    if (!IsConnectionString(path)) return path;
+    QString name = path;
+    static const QRegularExpression password(QStringLiteral("(?i)(;\\s*password\\s*=)[^;]*"));
+    return name.replace(password, QStringLiteral("\\1***"));
 }
 
 // A whole-number option value, or nothing when it is not one.
@@ -63,8 +89,11 @@ static int MakeSource(const QStringList& args) {
             return Usage(option + QStringLiteral(" is out of range: ") + text);
         else return Usage(QStringLiteral("unknown option ") + option);
     }
-    GenerateSampleDatabase(args[1], titles, rows, seed, firstTitle);
-    Print(stdout, QStringLiteral("%1: %2 titles of %3 rows, seed %4\n").arg(args[1]).arg(titles).arg(rows).arg(seed));
+    if (IsConnectionString(args[1]))
+        FillDatabase(args[1], [&](TADOConnection& c) { FillSampleDatabase(c, titles, rows, seed, firstTitle); });
+    else
+        GenerateSampleDatabase(args[1], titles, rows, seed, firstTitle);
+    Print(stdout, QStringLiteral("%1: %2 titles of %3 rows, seed %4\n").arg(TargetName(args[1])).arg(titles).arg(rows).arg(seed));
     return 0;
 }
 
@@ -74,8 +103,11 @@ static int MakeEmpty(const QStringList& args) {
         if (args[i] == QLatin1String("--with-dictionaries")) withDictionaries = true;
         else return Usage(QStringLiteral("unknown option ") + args[i]);
     }
-    CreateEmptySampleDatabase(args[1], withDictionaries);
-    Print(stdout, args[1] + (withDictionaries ? QStringLiteral(": empty, with dictionaries\n") : QStringLiteral(": empty\n")));
+    if (IsConnectionString(args[1]))
+        FillDatabase(args[1], [&](TADOConnection& c) { FillEmptySampleDatabase(c, withDictionaries); });
+    else
+        CreateEmptySampleDatabase(args[1], withDictionaries);
+    Print(stdout, TargetName(args[1]) + (withDictionaries ? QStringLiteral(": empty, with dictionaries\n") : QStringLiteral(": empty\n")));
     return 0;
 }
 
@@ -90,6 +122,10 @@ int main(int argc, char** argv) {
     try {
         if (args.size() == 1 && args[0] == QLatin1String("schema")) {
             Print(stdout, SampleSchemaText());
+            return 0;
+        }
+        if (args.size() == 2 && args[0] == QLatin1String("schema") && args[1] == QLatin1String("--postgres")) {
+            Print(stdout, SamplePostgresSchemaText());
             return 0;
         }
         if (args.size() >= 2 && args[0] == QLatin1String("source") && !args[1].startsWith(QLatin1String("--")))

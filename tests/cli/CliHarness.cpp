@@ -1,7 +1,9 @@
 #include "cli/CliHarness.h"
 
+#include "common/DatabaseInspector.h"
 #include "common/TestFiles.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -52,4 +54,65 @@ void MakeSampleDest(const QString& path, bool withDictionaries) {
     QStringList arguments{QStringLiteral("empty"), path};
     if (withDictionaries) arguments << QStringLiteral("--with-dictionaries");
     RunSampleTool(arguments);
+}
+
+bool WaitForLine(QProcess& process, const QString& prefix, QStringList& lines, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    QByteArray pending;
+    while (!deadline.hasExpired()) {
+        if (!process.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) return false;
+        pending += process.readAllStandardOutput();
+        int end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            const QString line = QString::fromUtf8(pending.left(end));
+            pending.remove(0, end + 1);
+            lines << line;
+            if (line.startsWith(prefix)) return true;
+        }
+    }
+    return false;
+}
+
+const QList<TOwnedTable>& OwnedTables() {
+    static const QString objects = QStringLiteral("select Код_объекта from Дорожный_объект where Код_титула in (%1)");
+    static const QString events = QStringLiteral("select Код_события from Событие where Код_титула in (%1)");
+    static const QString defects =
+        QStringLiteral("select Код_дефекта from Дефект where Код_события_обнаружения in (") + events + QLatin1Char(')');
+    static const QString repairs = QStringLiteral("select Код_ремонта from Ремонт where Код_события in (") + events + QLatin1Char(')');
+    static const QList<TOwnedTable> tables = {
+        {QStringLiteral("Титул"), QStringLiteral("Код_титула in (%1)")},
+        {QStringLiteral("Межузловой_участок"), QStringLiteral("Код_титула in (%1)")},
+        {QStringLiteral("Дорожный_объект"), QStringLiteral("Код_титула in (%1)")},
+        {QStringLiteral("Знак"), QStringLiteral("Код_объекта in (") + objects + QLatin1Char(')')},
+        {QStringLiteral("Измерение"), QStringLiteral("Код_объекта in (") + objects + QLatin1Char(')')},
+        {QStringLiteral("Событие"), QStringLiteral("Код_титула in (%1)")},
+        {QStringLiteral("Дефект"), QStringLiteral("Код_дефекта in (") + defects + QLatin1Char(')')},
+        {QStringLiteral("Фото_дефекта"), QStringLiteral("Код_дефекта in (") + defects + QLatin1Char(')')},
+        {QStringLiteral("Ремонт"), QStringLiteral("Код_события in (") + events + QLatin1Char(')')},
+        {QStringLiteral("Акт_приемки"), QStringLiteral("Код_ремонта in (") + repairs + QLatin1Char(')')},
+    };
+    return tables;
+}
+
+QStringList TImportPair::Arguments(const QStringList& more) const {
+    return QStringList{QStringLiteral("--source"), Source, QStringLiteral("--dest"), Dest} + more;
+}
+
+void ExpectNoTraces(const TImportPair& pair) {
+    for (const QString& connection : {pair.Source, pair.Dest}) {
+        const std::unique_ptr<TDatabaseInspector> db = pair.Inspect(connection);
+        EXPECT_EQ(db->TablesWithGuidColumn(), QStringList());
+        EXPECT_EQ(db->SectionLinkCount(), 0);
+    }
+}
+
+void ExpectTitlesImported(const TImportPair& pair, const QString& keys) {
+    const std::unique_ptr<TDatabaseInspector> source = pair.Inspect(pair.Source);
+    const std::unique_ptr<TDatabaseInspector> dest = pair.Inspect(pair.Dest);
+    TRowContent sourceContent(*source), destContent(*dest);
+    for (const TOwnedTable& owned : OwnedTables()) {
+        const QStringList rows = destContent.Rows(owned.Table);
+        EXPECT_EQ(rows, sourceContent.Rows(owned.Table, owned.Where.arg(keys))) << owned.Table.toStdString();
+        EXPECT_FALSE(rows.join(QLatin1Char('\n')).contains(QStringLiteral("<missing"))) << owned.Table.toStdString();
+    }
 }

@@ -2,8 +2,14 @@
 // Running the built road-import and road-sample as a user would, and making the sample
 // databases the end-to-end tests import between.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
+
+class QProcess;
+class TDatabaseInspector;
 
 struct TToolRun {
     int ExitCode = -1;
@@ -25,3 +31,33 @@ void MakeSampleSource(const QString& path, int titles, int rows, int seed = 1, i
 void MakeSampleDest(const QString& path, bool withDictionaries);
 
 QString ImporterPath();
+
+// Reads the runner's standard output until a line starting with `prefix` has arrived; the
+// lines read are appended to `lines`.
+bool WaitForLine(QProcess& process, const QString& prefix, QStringList& lines, int timeoutMs);
+
+// The tables a title owns in the sample schema, with the rows of the titles `keys` in the
+// source: Where with %1 replaced by the title keys.
+struct TOwnedTable {
+    QString Table;
+    QString Where;
+};
+const QList<TOwnedTable>& OwnedTables();
+
+// Two databases an end-to-end test imports between, on either backend, and how to read them
+// directly.
+struct TImportPair {
+    QString Source;  // connection strings
+    QString Dest;
+    std::function<std::unique_ptr<TDatabaseInspector>(const QString& connectionString)> Inspect;
+
+    // "--source Source --dest Dest" followed by further arguments.
+    QStringList Arguments(const QStringList& more) const;
+};
+
+// Neither database keeps a GUID column or the section link.
+void ExpectNoTraces(const TImportPair& pair);
+// The destination, which held no title before, holds exactly the source's titles `keys` (a
+// comma list) with everything they own, compared by content, every reference leading to a
+// row that is there.
+void ExpectTitlesImported(const TImportPair& pair, const QString& keys);

@@ -9,33 +9,6 @@
 
 namespace {
 
-// The tables a title owns, with the rows of the titles `keys` in the source.
-struct TOwnedTable {
-    QString Table;
-    QString Where;  // %1: the title keys
-};
-
-const QList<TOwnedTable>& OwnedTables() {
-    static const QString objects = QStringLiteral("select Код_объекта from Дорожный_объект where Код_титула in (%1)");
-    static const QString events = QStringLiteral("select Код_события from Событие where Код_титула in (%1)");
-    static const QString defects =
-        QStringLiteral("select Код_дефекта from Дефект where Код_события_обнаружения in (") + events + QLatin1Char(')');
-    static const QString repairs = QStringLiteral("select Код_ремонта from Ремонт where Код_события in (") + events + QLatin1Char(')');
-    static const QList<TOwnedTable> tables = {
-        {QStringLiteral("Титул"), QStringLiteral("Код_титула in (%1)")},
-        {QStringLiteral("Межузловой_участок"), QStringLiteral("Код_титула in (%1)")},
-        {QStringLiteral("Дорожный_объект"), QStringLiteral("Код_титула in (%1)")},
-        {QStringLiteral("Знак"), QStringLiteral("Код_объекта in (") + objects + QLatin1Char(')')},
-        {QStringLiteral("Измерение"), QStringLiteral("Код_объекта in (") + objects + QLatin1Char(')')},
-        {QStringLiteral("Событие"), QStringLiteral("Код_титула in (%1)")},
-        {QStringLiteral("Дефект"), QStringLiteral("Код_дефекта in (") + defects + QLatin1Char(')')},
-        {QStringLiteral("Фото_дефекта"), QStringLiteral("Код_дефекта in (") + defects + QLatin1Char(')')},
-        {QStringLiteral("Ремонт"), QStringLiteral("Код_события in (") + events + QLatin1Char(')')},
-        {QStringLiteral("Акт_приемки"), QStringLiteral("Код_ремонта in (") + repairs + QLatin1Char(')')},
-    };
-    return tables;
-}
-
 bool IsDictionary(const QString& table) {
     return table.startsWith(QStringLiteral("Справочник_")) || table == QStringLiteral("Регион") ||
            table == QStringLiteral("Район") || table == QStringLiteral("Населенный_пункт") ||

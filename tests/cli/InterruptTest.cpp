@@ -10,24 +10,6 @@
 #include <csignal>
 #include <gtest/gtest.h>
 
-// Reads the runner's standard output until a line starting with `prefix` has arrived.
-static bool WaitForLine(QProcess& process, const QString& prefix, QStringList& lines, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    QByteArray pending;
-    while (!deadline.hasExpired()) {
-        if (!process.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) return false;
-        pending += process.readAllStandardOutput();
-        int end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QString line = QString::fromUtf8(pending.left(end));
-            pending.remove(0, end + 1);
-            lines << line;
-            if (line.startsWith(prefix)) return true;
-        }
-    }
-    return false;
-}
-
 TEST(Interrupt, SigintDuringTheCopyRollsEverythingBackAndCleansUp) {
     TTestDir dir;
     const QString source = dir.Path(QStringLiteral("source.db"));

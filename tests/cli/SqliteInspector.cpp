@@ -1,44 +1,10 @@
 #include "cli/SqliteInspector.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QUuid>
-#include <gtest/gtest.h>
-
 TSqliteInspector::TSqliteInspector(const QString& path)
-    : Name(QStringLiteral("inspector-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
-    Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
-    Db.setDatabaseName(path);
-    Db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY=0"));
-    if (!Db.open()) ADD_FAILURE() << "cannot open " << path.toStdString() << ": " << Db.lastError().text().toStdString();
-}
-
-TSqliteInspector::~TSqliteInspector() {
-    Db.close();
-    Db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(Name);
-}
-
-QList<QVariantList> TSqliteInspector::Select(const QString& sql) const {
-    QSqlQuery query(Db);
-    QList<QVariantList> rows;
-    if (!query.exec(sql)) {
-        ADD_FAILURE() << sql.toStdString() << ": " << query.lastError().text().toStdString();
-        return rows;
-    }
-    while (query.next()) {
-        QVariantList row;
-        for (int i = 0; i < query.record().count(); ++i) row << query.value(i);
-        rows << row;
-    }
-    return rows;
-}
-
-void TSqliteInspector::Execute(const QString& sql) {
-    QSqlQuery query(Db);
-    if (!query.exec(sql)) ADD_FAILURE() << sql.toStdString() << ": " << query.lastError().text().toStdString();
-}
+    : TDatabaseInspector(QStringLiteral("QSQLITE"), [&](QSqlDatabase& db) {
+          db.setDatabaseName(path);
+          db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY=0"));
+      }) {}
 
 QStringList TSqliteInspector::Tables() const {
     QStringList tables;
@@ -68,96 +34,4 @@ QList<TReference> TSqliteInspector::References(const QString& table) const {
          Select(QStringLiteral("select \"from\", \"table\", \"to\" from pragma_foreign_key_list('%1')").arg(table)))
         references << TReference{row[0].toString(), row[1].toString(), row[2].toString()};
     return references;
-}
-
-int TSqliteInspector::RowCount(const QString& table) const {
-    const QList<QVariantList> rows = Select(QStringLiteral("select count(*) from ") + table);
-    return rows.isEmpty() ? -1 : rows.first()[0].toInt();
-}
-
-static QString ValueText(const QVariant& value) {
-    if (value.isNull()) return QStringLiteral("<null>");
-    if (value.typeId() == QMetaType::QByteArray) return QStringLiteral("x'") + QString::fromLatin1(value.toByteArray().toHex()) + QLatin1Char('\'');
-    return value.toString();
-}
-
-QString TSqliteInspector::ContentDump() const {
-    QString dump;
-    for (const QString& table : Tables()) {
-        dump += table + QLatin1Char('(') + Columns(table).join(QLatin1Char(',')) + QStringLiteral(")\n");
-        QStringList rows;
-        for (const QVariantList& row : Select(QStringLiteral("select * from ") + table)) {
-            QStringList values;
-            for (const QVariant& value : row) values << ValueText(value);
-            rows << values.join(QLatin1Char('|'));
-        }
-        rows.sort();
-        for (const QString& row : rows) dump += QStringLiteral("  ") + row + QLatin1Char('\n');
-    }
-    return dump;
-}
-
-QStringList TSqliteInspector::TablesWithGuidColumn() const {
-    QStringList tables;
-    for (const QString& table : Tables())
-        if (Columns(table).contains(QStringLiteral("GUID"), Qt::CaseInsensitive)) tables << table;
-    return tables;
-}
-
-int TSqliteInspector::SectionLinkCount() const {
-    int count = 0;
-    for (const TReference& reference : References(QStringLiteral("Дорожный_объект")))
-        if (reference.Table == QStringLiteral("Межузловой_участок")) ++count;
-    return count;
-}
-
-TReference SectionReference() {
-    return TReference{QStringLiteral("Код_участка"), QStringLiteral("Межузловой_участок"), QStringLiteral("Код_участка")};
-}
-
-TRowContent::TRowContent(const TSqliteInspector& db) : Db(db) {}
-
-// Deep enough for every chain of the sample schema; a reference cycle stops here.
-static constexpr int MaxDepth = 6;
-
-QString TRowContent::Row(const QString& table, const QVariant& key, int depth) {
-    if (key.isNull()) return QStringLiteral("<null>");
-    if (depth > MaxDepth) return QStringLiteral("...");
-    const QString cacheKey = table + QLatin1Char('#') + key.toString() + QLatin1Char('#') + QString::number(depth);
-    if (Cache.contains(cacheKey)) return Cache.value(cacheKey);
-
-    const QString keyColumn = Db.PrimaryKey(table);
-    QList<TReference> references = Db.References(table);
-    if (table == QStringLiteral("Дорожный_объект")) references << SectionReference();
-    const QStringList columns = Db.Columns(table);
-    const QList<QVariantList> rows =
-        Db.Select(QStringLiteral("select * from %1 where %2 = %3").arg(table, keyColumn, key.toString()));
-    QString content;
-    if (rows.isEmpty()) {
-        content = QStringLiteral("<missing ") + table + QLatin1Char('>');
-    } else {
-        QStringList parts;
-        for (int i = 0; i < columns.size(); ++i) {
-            if (columns[i] == keyColumn) continue;
-            QString part = columns[i] + QLatin1Char('=');
-            const auto reference = std::find_if(references.begin(), references.end(),
-                                                [&](const TReference& r) { return r.Column == columns[i]; });
-            if (reference != references.end()) part += QLatin1Char('{') + Row(reference->Table, rows.first()[i], depth + 1) + QLatin1Char('}');
-            else part += ValueText(rows.first()[i]);
-            parts << part;
-        }
-        content = parts.join(QStringLiteral("; "));
-    }
-    Cache.insert(cacheKey, content);
-    return content;
-}
-
-QStringList TRowContent::Rows(const QString& table, const QString& where) {
-    const QString keyColumn = Db.PrimaryKey(table);
-    QStringList rows;
-    const QString sql = QStringLiteral("select %1 from %2").arg(keyColumn, table) +
-                        (where.isEmpty() ? QString() : QStringLiteral(" where ") + where);
-    for (const QVariantList& row : Db.Select(sql)) rows << Row(table, row[0]);
-    rows.sort();
-    return rows;
 }

@@ -1,0 +1,82 @@
+#include "cli/ConcurrentImports.h"
+
+#include "common/DatabaseInspector.h"
+#include "db/DatabaseName.h"
+
+#include <QProcess>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QStringList SaveAll = {QStringLiteral("--all-titles"), QStringLiteral("--save"), QStringLiteral("yes")};
+
+// Starts the runner and waits until it has begun copying the table.
+bool StartUntilTable(QProcess& process, const TImportPair& pair, const QString& table, QStringList& lines) {
+    process.start(ImporterPath(), pair.Arguments(SaveAll));
+    if (!process.waitForStarted()) return false;
+    return WaitForLine(process, QStringLiteral("Импорт таблицы ") + table, lines, 60000);
+}
+
+QString Dump(const TImportPair& pair, const QString& connection, bool leaveOutGuid = false) {
+    return pair.Inspect(connection)->ContentDump(leaveOutGuid);
+}
+
+QString AllTitleKeys(const TImportPair& pair) {
+    QStringList keys;
+    for (const QVariantList& row : pair.Inspect(pair.Source)->Select(QStringLiteral("select Код_титула from Титул")))
+        keys << row[0].toString();
+    return keys.join(QStringLiteral(", "));
+}
+
+void ExpectRefused(const TImportPair& pair, const QString& role, const QString& claimed) {
+    const TToolRun run = RunImporter(pair.Arguments(SaveAll));
+    EXPECT_EQ(run.ExitCode, 1) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("Ошибка: ") + role + QStringLiteral(" база данных \"") +
+                                 DatabaseName(claimed) +
+                                 QStringLiteral("\" уже используется другим импортом; импорт не начат, ничего не изменено.")))
+        << run.Err.toStdString();
+}
+
+}  // namespace
+
+void ExpectSecondRunRefusedWhileTheFirstRuns(const TImportPair& first, const TImportPair& sameDest,
+                                             const TImportPair& sameSource) {
+    const QString otherSourceBefore = Dump(sameDest, sameDest.Source);
+    const QString otherDestBefore = Dump(sameSource, sameSource.Dest);
+
+    QProcess process;
+    QStringList lines;
+    ASSERT_TRUE(StartUntilTable(process, first, QStringLiteral("Знак"), lines)) << lines.join('\n').toStdString();
+    const pid_t pid = static_cast<pid_t>(process.processId());
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    ExpectRefused(sameDest, QStringLiteral("Целевая"), first.Dest);
+    ExpectRefused(sameSource, QStringLiteral("Исходная"), first.Source);
+    ASSERT_EQ(::kill(pid, SIGCONT), 0);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+
+    EXPECT_EQ(Dump(sameDest, sameDest.Source), otherSourceBefore);
+    EXPECT_EQ(Dump(sameSource, sameSource.Dest), otherDestBefore);
+    ExpectTitlesImported(first, AllTitleKeys(first));
+    ExpectNoTraces(first);
+}
+
+void ExpectKilledRunToLeaveNothingTheNextRunCannotMend(const TImportPair& pair) {
+    const QString destBefore = Dump(pair, pair.Dest);
+
+    QProcess process;
+    QStringList lines;
+    ASSERT_TRUE(StartUntilTable(process, pair, QStringLiteral("Знак"), lines)) << lines.join('\n').toStdString();
+    process.kill();  // SIGKILL: no handler runs, nothing is cleaned up
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+    // The copy's transaction died with the run; only the temporary columns are left.
+    EXPECT_FALSE(pair.Inspect(pair.Dest)->TablesWithGuidColumn().isEmpty());
+    EXPECT_EQ(Dump(pair, pair.Dest, true), destBefore);
+
+    const TToolRun next = RunImporter(pair.Arguments(SaveAll));
+    EXPECT_EQ(next.ExitCode, 0) << next.Err.toStdString();
+    ExpectTitlesImported(pair, AllTitleKeys(pair));
+    ExpectNoTraces(pair);
+}
