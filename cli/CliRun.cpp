@@ -4,6 +4,7 @@
 #include "cli/Interrupt.h"
 #include "cli/TerminalFrontEnd.h"
 #include "cli/TitleSelection.h"
+#include "db/DatabaseName.h"
 #include "db/ImportDBModule.h"
 #include "support/EAbort.h"
 #include "support/Log.h"
@@ -28,7 +29,11 @@ void OpenConnection(TADOConnection& connection, const QString& connectionString,
     try {
         connection.Open();
     } catch (const Exception& error) {
-        throw ESourceUnusable(QStringLiteral("cannot open the %1 connection: %2").arg(role, error.message()));
+        // The database named, so that the user knows which of the two did not open.
+        const QString name = DatabaseName(connectionString);
+        throw ESourceUnusable(QStringLiteral("cannot open the %1 connection%2: %3")
+                                  .arg(role, name.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(name),
+                                       error.message()));
     }
     if (!connection.Connected())
         throw ESourceUnusable(QStringLiteral("cannot open the %1 connection").arg(role));

@@ -4,7 +4,8 @@
 #include "copier/CopierRun.h"
 #include "db/ADOConnection.h"
 #include "db/DatabaseInUse.h"
-#include "titles/ImportClaims.h"
+#include "db/DbError.h"
+#include "titles/DatabaseGuards.h"
 #include "titles/TitlePreparation.h"
 
 QString TableStartCaption(const QString& name, int rows, int tableCount, int tableNumber) {
@@ -59,9 +60,10 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     const TImportClaims claims(source, dest);
     try {
         PrepareTitleImport(plan, frontEnd, source, dest);
-    } catch (const EDatabaseInUse&) {
+    } catch (const EDatabaseError&) {
         // Met while the titles were walked, before anything was changed.
         RaiseWhenDatabaseInUse(source, dest);
+        RaiseWhenConnectionLost(source, dest);
         throw;
     }
     // The preparation's own housekeeping only logs its errors: a database found in use there
@@ -75,5 +77,6 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     // transaction (or there was none), so it is done again outside it.
     if (result < 0) FinishImport(frontEnd, plan, source, dest);
     RaiseWhenDatabaseInUse(source, dest);
+    if (result < 0) RaiseWhenConnectionLost(source, dest);
     return result;
 }

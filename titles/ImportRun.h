@@ -54,5 +54,6 @@ void InstallImportCallbacks(TImportFrontEnd& frontEnd, const TImportPlan& plan, 
 // The run holds the import claims of both databases from before the preparation to its end:
 // a database another import holds is refused with EDatabaseClaimed before anything is done.
 // A database found locked by another program ends the run with EDatabaseInUse naming it,
-// after the copy was rolled back and what could be cleaned up was.
+// after the copy was rolled back and what could be cleaned up was. A failed run whose
+// connection was lost ends with EDatabaseError naming the database.
 int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest);

@@ -29,7 +29,7 @@ void ExpectConnectionError(const QStringList& arguments, const QString& role, co
     const TToolRun run = RunImporter(arguments);
     EXPECT_EQ(run.ExitCode, 2) << run.Err.toStdString();
     EXPECT_EQ(run.Out, QStringList());
-    EXPECT_TRUE(run.Err.startsWith(QStringLiteral("road-import: cannot open the %1 connection: ").arg(role)))
+    EXPECT_TRUE(run.Err.startsWith(QStringLiteral("road-import: cannot open the %1 connection").arg(role)))
         << run.Err.toStdString();
     EXPECT_TRUE(run.Err.contains(mention)) << run.Err.toStdString();
 }

@@ -1,6 +1,7 @@
 #pragma once
-// A run's hold on its two databases: the exclusive import claim on each (db/ImportClaim.h),
-// and the messages that name a database in use by another program or another import.
+// What guards a run on its two databases: the exclusive import claim on each
+// (db/ImportClaim.h), and the errors that name a database in use by another program or
+// another import, or a connection that was lost.
 
 #include "db/ImportClaim.h"
 
@@ -25,3 +26,7 @@ private:
 // When a statement of the run found either database locked by another program, raises
 // EDatabaseInUse naming the database (both when both were); otherwise does nothing.
 void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest);
+
+// When either connection no longer answers (the server closed it, or went away), raises
+// EDatabaseError naming the database (the first one found); otherwise does nothing.
+void RaiseWhenConnectionLost(TADOConnection& source, TADOConnection& dest);

@@ -1,6 +1,7 @@
-#include "titles/ImportClaims.h"
+#include "titles/DatabaseGuards.h"
 
 #include "db/ADOConnection.h"
+#include "db/ADOQuery.h"
 #include "db/DatabaseInUse.h"
 #include "db/DatabaseName.h"
 
@@ -14,6 +15,18 @@ QString SourceDatabaseText(const TADOConnection& source) {
 
 QString DestDatabaseText(const TADOConnection& dest) {
     return QStringLiteral("Целевая база данных \"") + DatabaseName(dest.ConnectionString) + QLatin1Char('"');
+}
+
+// The driver's text when the connection no longer answers, or an empty text.
+QString LostConnectionText(TADOConnection& connection) {
+    try {
+        TADOQuery probe(&connection);
+        probe.SetSQL(QStringLiteral("select 1"));
+        probe.Open();
+    } catch (const EDatabaseError& error) {
+        return error.message();
+    }
+    return QString();
 }
 
 std::unique_ptr<TImportClaimHold> ClaimOrRaise(TADOConnection& connection, const QString& databaseText) {
@@ -43,4 +56,16 @@ void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest) {
     throw EDatabaseInUse(names.join(QStringLiteral(", ")) +
                          (names.size() > 1 ? QStringLiteral(" заняты") : QStringLiteral(" занята")) +
                          QStringLiteral(" другой программой; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу"));
+}
+
+void RaiseWhenConnectionLost(TADOConnection& source, TADOConnection& dest) {
+    const QString closing = QStringLiteral("; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу");
+    QString text = LostConnectionText(source);
+    if (!text.isEmpty())
+        throw EDatabaseError(QStringLiteral("Соединение с исходной базой данных \"") + DatabaseName(source.ConnectionString) +
+                             QStringLiteral("\" прервано (") + text.trimmed() + QLatin1Char(')') + closing);
+    text = LostConnectionText(dest);
+    if (!text.isEmpty())
+        throw EDatabaseError(QStringLiteral("Соединение с целевой базой данных \"") + DatabaseName(dest.ConnectionString) +
+                             QStringLiteral("\" прервано (") + text.trimmed() + QLatin1Char(')') + closing);
 }
