@@ -17,16 +17,18 @@ QString DestDatabaseText(const TADOConnection& dest) {
     return QStringLiteral("Целевая база данных \"") + DatabaseName(dest.ConnectionString) + QLatin1Char('"');
 }
 
-// The driver's text when the connection no longer answers, or an empty text.
-QString LostConnectionText(TADOConnection& connection) {
+// Whether the connection still answers; the driver's text when it does not.
+bool ConnectionAnswers(TADOConnection& connection, QString& text) {
     try {
         TADOQuery probe(&connection);
         probe.SetSQL(QStringLiteral("select 1"));
         probe.Open();
+        return true;
     } catch (const EDatabaseError& error) {
-        return error.message();
+        // A connection the driver has closed fails without a text of its own.
+        text = error.message().trimmed().isEmpty() ? QStringLiteral("соединение закрыто") : error.message().trimmed();
+        return false;
     }
-    return QString();
 }
 
 std::unique_ptr<TImportClaimHold> ClaimOrRaise(TADOConnection& connection, const QString& databaseText) {
@@ -60,12 +62,11 @@ void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest) {
 
 void RaiseWhenConnectionLost(TADOConnection& source, TADOConnection& dest) {
     const QString closing = QStringLiteral("; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу");
-    QString text = LostConnectionText(source);
-    if (!text.isEmpty())
+    QString text;
+    if (!ConnectionAnswers(source, text))
         throw EDatabaseError(QStringLiteral("Соединение с исходной базой данных \"") + DatabaseName(source.ConnectionString) +
-                             QStringLiteral("\" прервано (") + text.trimmed() + QLatin1Char(')') + closing);
-    text = LostConnectionText(dest);
-    if (!text.isEmpty())
+                             QStringLiteral("\" прервано (") + text + QLatin1Char(')') + closing);
+    if (!ConnectionAnswers(dest, text))
         throw EDatabaseError(QStringLiteral("Соединение с целевой базой данных \"") + DatabaseName(dest.ConnectionString) +
-                             QStringLiteral("\" прервано (") + text.trimmed() + QLatin1Char(')') + closing);
+                             QStringLiteral("\" прервано (") + text + QLatin1Char(')') + closing);
 }

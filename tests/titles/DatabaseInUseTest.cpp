@@ -5,8 +5,10 @@
 #include "RunFrontEnd.h"
 #include "TitleTestSupport.h"
 
+#include "common/PostgresTestServer.h"
 #include "db/ADOQuery.h"
 #include "db/DatabaseInUse.h"
+#include "db/DatabaseName.h"
 #include "db/ImportClaim.h"
 #include "sample/SampleDatabase.h"
 #include "titles/TitlePreparation.h"
@@ -159,4 +161,53 @@ TEST_F(DatabaseInUse, AClaimedDatabaseRefusesTheRunBeforeAnythingChanges) {
     EXPECT_GT(RunTitleImport(Run, Plan, Source, Dest), 0);
     EXPECT_FALSE(QFile::exists(DestPath + QStringLiteral(".import-lock")));
     EXPECT_FALSE(QFile::exists(SourcePath + QStringLiteral(".import-lock")));
+}
+
+// PostgreSQL: another session holds a lock on a destination table that the preparation must
+// alter. The wait ends at the lock timeout, the run ends naming the destination, whatever
+// the preparation changed is undone in both databases, and the next run imports.
+TEST_F(TitlesTest, PostgresTableLockedByAnotherSessionEndsTheRunNamingIt) {
+    REQUIRE_POSTGRES_SERVER();
+    Source.ConnectionString = CreatePostgresDatabase(QStringLiteral("road_in_use_source"));
+    Dest.ConnectionString = CreatePostgresDatabase(QStringLiteral("road_in_use_dest"));
+    Source.CommandTimeout = 1;
+    Dest.CommandTimeout = 1;
+    Source.Open();
+    Dest.Open();
+    FillSampleDatabase(Source, 2, 2, 1);
+    FillEmptySampleDatabase(Dest, true);
+    TRecordingFrontEnd run;
+    SetQuestionAsker(&run);
+    TADOQuery list(&Source);
+    FillListFromTable(QStringLiteral("Титул"), run, QStringLiteral("Код_титула, Наименование"), false, QString(), QString(), list);
+    for (int i = 0; i < run.ItemCount(); ++i) run.SetItemChecked(i, true);
+    const QString guidColumns = QStringLiteral("select count(*) from pg_attribute where attname = 'guid' and not attisdropped");
+
+    TADOConnection other;
+    other.ConnectionString = Dest.ConnectionString;
+    other.Open();
+    Execute(other, QStringLiteral("BEGIN TRANSACTION;"));
+    Execute(other, QStringLiteral("LOCK TABLE Знак IN SHARE MODE"));
+    QString message;
+    try {
+        RunTitleImport(run, Plan, Source, Dest);
+    } catch (const EDatabaseInUse& error) {
+        message = error.message();
+    }
+    EXPECT_EQ(message, QStringLiteral("Целевая база данных \"") + DatabaseName(Dest.ConnectionString) +
+                           QStringLiteral("\" занята другой программой; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу"));
+    EXPECT_TRUE(LogText().contains(QStringLiteral("lock timeout"))) << LogText().toStdString();
+    EXPECT_EQ(Scalar(Source, guidColumns), 0);
+    EXPECT_EQ(Scalar(Dest, guidColumns), 0);
+    EXPECT_EQ(Scalar(Dest, QStringLiteral("select count(*) from Титул")), 0);
+    Execute(other, QStringLiteral("ROLLBACK TRANSACTION;"));
+    other.Close();
+
+    EXPECT_GT(RunTitleImport(run, Plan, Source, Dest), 0);
+    EXPECT_EQ(Scalar(Dest, QStringLiteral("select count(*) from Титул")), 2);
+    EXPECT_EQ(Scalar(Dest, guidColumns), 0);
+    Source.Close();
+    Dest.Close();
+    DropPostgresDatabase(QStringLiteral("road_in_use_source"));
+    DropPostgresDatabase(QStringLiteral("road_in_use_dest"));
 }
