@@ -65,9 +65,19 @@ Interrupting:
   once: the database then discards the open transaction, but the temporary GUID
   columns may stay in both databases until a later run removes them.
 
+Databases in use:
+  One import at a time per database: a run claims its source and its destination
+  before it changes either, and a run that finds either claimed by another import
+  (the window or another road-import) ends at once, changing nothing. The claim goes
+  with the run's process, however it ends. A database locked by another program is
+  waited for up to the command timeout; then the run ends without waiting again,
+  rolls back and removes what it can of its temporary changes. Both end with
+  "Ошибка: " and a message naming the database, and exit status 1.
+
 Exit status:
   0  the import was saved (with --list-titles: the list was printed)
-  1  the import failed, was stopped or was not saved (--save no)
+  1  the import failed, was stopped or was not saved (--save no); a database was
+     in use by another import or program, or its connection was lost
   2  usage error (an unwritable --log FILE included); a connection that cannot be
      opened (the driver's text is shown);
      a source whose title list cannot be read
