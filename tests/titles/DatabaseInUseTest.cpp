@@ -109,28 +109,33 @@ TEST_F(DatabaseInUse, DestinationLockedByAnotherProgramEndsTheRunNamingIt) {
     EXPECT_EQ(Scalar(Dest, QStringLiteral("select count(*) from Титул")), 3);
 }
 
-// The source locked by another program while the copy runs: the copy is rolled back, the
-// run names the source, and the GUID columns that could not be dropped then are dropped by
-// the next run, which imports everything.
+// The source locked by another program in the middle of a table, while a row pulls in a
+// row it refers to: the row does not count as one failed row among others; the copy stops,
+// is rolled back, and the run names the source. The GUID columns that could not be dropped
+// then are dropped by the next run, which imports everything.
 TEST_F(DatabaseInUse, SourceLockedDuringTheCopyRollsTheCopyBack) {
     TADOConnection other;
     other.ConnectionString = SampleConnectionString(SourcePath);
     other.Open();
-    int tablesStarted = 0;
-    Run.TableHook = [&](const QString&) {
-        if (++tablesStarted == 2) Execute(other, QStringLiteral("BEGIN EXCLUSIVE TRANSACTION;"));
+    bool locked = false;
+    Run.RowHook = [&](const QString& table, int rowsDone) {
+        if (locked || table != QStringLiteral("Дорожный_объект") || rowsDone != 1) return;
+        Execute(other, QStringLiteral("BEGIN EXCLUSIVE TRANSACTION;"));
+        locked = true;
     };
 
     EXPECT_EQ(RunEndingWith<EDatabaseInUse>(),
               DatabaseText(QStringLiteral("Исходная"), SourcePath) +
                   QStringLiteral(" занята другой программой; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу"));
+    EXPECT_TRUE(locked);
+    EXPECT_EQ(Run.Memo.filter(QStringLiteral("Не удалось добавить запись")), QStringList());
     EXPECT_EQ(Run.Memo.last(), QStringLiteral("Ошибка импорта"));
     EXPECT_EQ(Content(Dest), DestBefore);
     EXPECT_EQ(TablesWithGuid(Dest), QStringList());
 
     Execute(other, QStringLiteral("ROLLBACK TRANSACTION;"));
     EXPECT_FALSE(TablesWithGuid(Source).isEmpty());
-    Run.TableHook = nullptr;
+    Run.RowHook = nullptr;
     EXPECT_GT(RunTitleImport(Run, Plan, Source, Dest), 0);
     EXPECT_EQ(Scalar(Dest, QStringLiteral("select count(*) from Титул")), 3);
     EXPECT_EQ(TablesWithGuid(Source), QStringList());

@@ -17,6 +17,7 @@ public:
     QStringList Memo;
     int SaveAnswer = mrYes;
     std::function<void(const QString& table)> TableHook;  // called as each table's copy begins
+    std::function<void(const QString& table, int rowsDone)> RowHook;  // called after each row
 
     int ItemCount() const override { return Titles.ItemCount(); }
     QString ItemCaption(int index) const override { return Titles.ItemCaption(index); }
@@ -41,7 +42,9 @@ public:
         if (tableCount < 0) Events << TableStartCaption(name, rows, tableCount, tableNumber);
         else if (TableHook) TableHook(name);
     }
-    void RowProgress(const QString&, int) override {}
+    void RowProgress(const QString& name, int rowsDone) override {
+        if (RowHook) RowHook(name, rowsDone);
+    }
     void CheckAbort() override {}
     void ResetDisplay() override { Events << QStringLiteral("finish"); }
 
