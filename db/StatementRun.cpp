@@ -7,6 +7,8 @@
 #include "db/PostgresStatement.h"
 #include "db/SqlText.h"
 #include "db/SqliteNative.h"
+#include "db/ValueBinding.h"
+#include "db/ValueReading.h"
 
 #include <QSqlError>
 #include <QSqlField>
@@ -56,11 +58,6 @@ void CompleteColumnTypes(TRowSet& result) {
 }
 
 }  // namespace
-
-QVariant BindValueOf(const TBoundParam& param) {
-    if (param.Value.isNull()) return QVariant(MetaTypeOfFieldType(param.DataType));
-    return param.Value;
-}
 
 TStatementRunner::TStatementRunner(const QSqlDatabase& db, TBackendKind kind, int commandTimeout,
                                    TSqliteStatementClock* clock)
@@ -117,7 +114,7 @@ void TStatementRunner::BindParameters(QSqlQuery& query, const QStringList& names
     for (const QString& name : names) {
         const TBoundParam* param = FindParam(params, name);
         if (!param) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
-        query.addBindValue(BindValueOf(*param));
+        query.addBindValue(BindValueOf(*param, Kind));
     }
 }
 
@@ -146,12 +143,10 @@ void TStatementRunner::ReadResults(QSqlQuery& query, bool wantRows, qint64 chang
 void TStatementRunner::FetchRows(QSqlQuery& query) {
     Result.Columns = ColumnsOf(query);
     const int count = static_cast<int>(Result.Columns.size());
+    const TFieldReader reader(query, Kind);
     while (query.next()) {
         QVector<QVariant> row(count);
-        for (int i = 0; i < count; ++i) {
-            const QVariant value = query.value(i);
-            if (!value.isNull()) row[i] = value;
-        }
+        for (int i = 0; i < count; ++i) row[i] = reader.Read(i);
         Result.Rows.append(row);
     }
     if (query.lastError().isValid()) RaiseError(query.lastError());
