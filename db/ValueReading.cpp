@@ -16,6 +16,7 @@ namespace {
 // PostgreSQL type OIDs (fixed in every catalogue) whose values are read as the server's text.
 bool IsPostgresTextRead(int oid) {
     switch (oid) {
+    case 700:   // float4: as a double it would no longer equal its column in a comparison
     case 790:   // money
     case 1082:  // date
     case 1083:  // time
@@ -57,7 +58,7 @@ const void* PostgresResultHandle(const QSqlQuery& query) {
     if (!result) return nullptr;
     const QVariant handle = result->handle();
     const char* type = handle.typeName();
-    if (!type || qstrcmp(type, "PGresult*") != 0) return nullptr;
+    if (!type || (qstrcmp(type, "pg_result*") != 0 && qstrcmp(type, "PGresult*") != 0)) return nullptr;
     return *static_cast<const void* const*>(handle.constData());
 }
 
