@@ -70,8 +70,6 @@ QSqlDatabase OpenMssqlDatabase(const QString& name, const TConnectionParams& par
     // FreeTDS takes the time allowed for connecting from the connection timeout.
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
                              .arg(MssqlLoginTimeoutSeconds));
-    // Decimals, numerics and money are read as their text, with every digit.
-    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
     OpenOrRaise(db, name);
     return db;
 }

@@ -34,11 +34,15 @@ bool IsPostgresTextRead(int oid) {
 // ODBC's SQL_TYPE_TIMESTAMP and its ODBC 2 code SQL_TIMESTAMP.
 bool IsOdbcTimestamp(int sqlType) { return sqlType == 93 || sqlType == 11; }
 
+// ODBC's SQL_NUMERIC and SQL_DECIMAL (SQL Server reports money as a decimal too).
+bool IsOdbcDecimal(int sqlType) { return sqlType == 2 || sqlType == 3; }
+
 using TPQgetvalue = char* (*)(const void* result, int row, int column);
 using TPQgetisnull = int (*)(const void* result, int row, int column);
 using TSQLGetData = std::int16_t (*)(void* statement, std::uint16_t column, std::int16_t targetType, void* target,
                                      std::intptr_t bufferLength, std::intptr_t* indicator);
 
+constexpr std::int16_t SqlCChar = 1;            // SQL_C_CHAR
 constexpr std::int16_t SqlCTypeTimestamp = 93;  // SQL_C_TYPE_TIMESTAMP
 constexpr std::intptr_t SqlNullData = -1;       // SQL_NULL_DATA
 
@@ -77,6 +81,8 @@ TFieldReader::TFieldReader(const QSqlQuery& query, TBackendKind kind) : Query(qu
         const QSqlField field = record.field(i);
         if (kind == TBackendKind::PostgreSql && IsPostgresTextRead(field.typeID())) {
             ReadAs[i] = TReadAs::PostgresText;
+        } else if (kind == TBackendKind::SqlServer && IsOdbcDecimal(field.typeID())) {
+            ReadAs[i] = TReadAs::OdbcDecimal;
         } else if (kind == TBackendKind::SqlServer && IsOdbcTimestamp(field.typeID())) {
             ReadAs[i] = TReadAs::OdbcDateTime;
             // The driver reports the column's digits of the second as its precision
@@ -89,6 +95,7 @@ TFieldReader::TFieldReader(const QSqlQuery& query, TBackendKind kind) : Query(qu
 QVariant TFieldReader::Read(int column) const {
     switch (ReadAs[column]) {
     case TReadAs::PostgresText: return ReadPostgresText(column);
+    case TReadAs::OdbcDecimal: return ReadOdbcDecimal(column);
     case TReadAs::OdbcDateTime: return ReadOdbcDateTime(column);
     case TReadAs::Driver: break;
     }
@@ -108,19 +115,32 @@ QVariant TFieldReader::ReadPostgresText(int column) const {
     return QString::fromUtf8(getValue(result, row, column));
 }
 
-// Read here rather than by Qt, which keeps milliseconds only. The columns are read in
-// ascending order, so the driver has not fetched this one yet; when Qt fetches it later
-// on its way to a later column, the value it gets is not used.
-QVariant TFieldReader::ReadOdbcDateTime(int column) const {
+// Read here rather than by Qt, which keeps milliseconds of a date-time and makes a double
+// of a decimal. The columns are read in ascending order, so the driver has not fetched
+// this one yet; when Qt fetches it later on its way to a later column, the value it gets
+// is not used.
+bool TFieldReader::GetOdbcData(int column, std::int16_t targetType, void* buffer, std::intptr_t size) const {
     static const auto getData = reinterpret_cast<TSQLGetData>(OdbcFunction("SQLGetData"));
     void* statement = OdbcStatementHandle(Query);
     if (!getData || !statement) RaiseUnreadable(Query, column);
-    TSqlTimestampStruct buffer{};
     std::intptr_t indicator = 0;
-    const std::int16_t code = getData(statement, static_cast<std::uint16_t>(column + 1), SqlCTypeTimestamp, &buffer,
-                                      sizeof buffer, &indicator);
+    const std::int16_t code =
+        getData(statement, static_cast<std::uint16_t>(column + 1), targetType, buffer, size, &indicator);
     if (code != 0 && code != 1) RaiseUnreadable(Query, column);  // SQL_SUCCESS, SQL_SUCCESS_WITH_INFO
-    if (indicator == SqlNullData) return QVariant();
+    if (indicator == SqlNullData) return false;
+    if (targetType == SqlCChar && (indicator < 0 || indicator >= size)) RaiseUnreadable(Query, column);  // cut short
+    return true;
+}
+
+QVariant TFieldReader::ReadOdbcDecimal(int column) const {
+    char text[80] = {};  // 38 digits, a sign and a point at most
+    if (!GetOdbcData(column, SqlCChar, text, sizeof text)) return QVariant();
+    return QString::fromLatin1(text);
+}
+
+QVariant TFieldReader::ReadOdbcDateTime(int column) const {
+    TSqlTimestampStruct buffer{};
+    if (!GetOdbcData(column, SqlCTypeTimestamp, &buffer, sizeof buffer)) return QVariant();
     const TOdbcTimestamp value{buffer.year, buffer.month, buffer.day, buffer.hour, buffer.minute, buffer.second,
                                buffer.fraction};
     return OdbcTimestampText(value, SecondDigits[column]);

@@ -9,15 +9,17 @@
 // - PostgreSQL: numeric, money and every date and time type are read as the server's own
 //   text ("12345678901234.5678", "2024-05-06 07:08:09.123456+03"), which a literal gives
 //   back to the server unchanged;
-// - SQL Server: decimal, numeric and money are read as text (the connection's precision
-//   policy), and a date-time as text with as many digits of the second as its column has
-//   (datetime 3, datetime2 up to 7), which the server converts back without rounding;
+// - SQL Server: decimal, numeric and money are read as text, and a date-time as text with
+//   as many digits of the second as its column has (datetime 3, datetime2 up to 7), which
+//   the server converts back without rounding; floats stay doubles (a double's text from
+//   the driver may be cut to 15 digits);
 // - SQLite: values keep their storage class (integer, real, text, blob).
 
 #include "db/Dialect.h"
 
 #include <QVariant>
 #include <QVector>
+#include <cstdint>
 
 class QSqlQuery;
 
@@ -32,10 +34,13 @@ public:
     QVariant Read(int column) const;
 
 private:
-    enum class TReadAs { Driver, PostgresText, OdbcDateTime };
+    enum class TReadAs { Driver, PostgresText, OdbcDecimal, OdbcDateTime };
 
     QVariant ReadPostgresText(int column) const;
+    QVariant ReadOdbcDecimal(int column) const;
     QVariant ReadOdbcDateTime(int column) const;
+    // SQLGetData of the column into the buffer; false for NULL.
+    bool GetOdbcData(int column, std::int16_t targetType, void* buffer, std::intptr_t size) const;
 
     const QSqlQuery& Query;
     QVector<TReadAs> ReadAs;

@@ -9,8 +9,12 @@
 #include "common/PostgresTestServer.h"
 #include "common/RecordingConnection.h"
 #include "copier/CopierRun.h"
+#include "db/FieldTypeMapping.h"
+#include "db/ValueBinding.h"
+#include "db/ValueReading.h"
 
-#include <QRegularExpression>
+#include <cfloat>
+#include <climits>
 
 namespace {
 
@@ -184,6 +188,114 @@ TEST_F(ValueRoundTripTest, PostgresKeepsEveryValue) {
     Dest.Close();
     DropPostgresDatabase(QStringLiteral("road_values_source"));
     DropPostgresDatabase(QStringLiteral("road_values_dest"));
+}
+
+struct TSentCase {
+    QString Column;
+    TFieldType Type;
+    QVariant Value;  // as the ODBC reading gives it
+    QVariant Bound;  // as it must be bound, when not Value itself
+    QVariant Sent() const { return Bound.isValid() ? Bound : Value; }
+};
+
+QVariant ParamOf(const QVector<TBoundParam>& params, const QString& name) {
+    for (const TBoundParam& param : params)
+        if (param.Name == name) return BindValueOf(param, TBackendKind::SqlServer);
+    ADD_FAILURE() << "no parameter " << name.toStdString();
+    return {};
+}
+
+bool SameBoundValue(const QVariant& a, const QVariant& b) {
+    return a.typeId() == b.typeId() && a.isNull() == b.isNull() && a == b &&
+           (a.typeId() != QMetaType::QByteArray || a.toByteArray().isNull() == b.toByteArray().isNull());
+}
+
+// No SQL Server runs here: the recording connections answer as its catalogue would, the
+// source row holds the values as the ODBC reading gives them (decimals as text, date-times
+// as text with their column's digits of the second), and the values bound for the insert
+// and the probe are checked. A second source row is NULL in every column.
+TEST_F(ValueRoundTripTest, SqlServerIsSentTheExactValues) {
+    using F = TFieldType;
+    const TOdbcTimestamp leapSecondToMidnight{2024, 2, 29, 23, 59, 59, 123456700};
+    const QVector<TSentCase> cases = {
+        {"i", F::ftInteger, INT_MIN},
+        {"s", F::ftSmallint, -32768},
+        {"b", F::ftLargeint, QVariant(qlonglong(LLONG_MAX))},
+        {"bt", F::ftBoolean, true},
+        {"f", F::ftFloat, 0.1 + 0.2},
+        {"fmax", F::ftFloat, DBL_MAX},
+        {"d18", F::ftBCD, "-12345678901234.5678"},
+        {"d28", F::ftBCD, "123456789012345678.1234567891"},
+        {"m", F::ftBCD, "-922337203685477.5808"},
+        {"t", F::ftWideString, QString::fromUtf8("it's \"q\" C:\\n\r\n\0 𝄞😀", 25)},
+        {"te", F::ftWideString, QStringLiteral("")},
+        {"memo", F::ftMemo, QString(100000, QChar(0x0451))},
+        {"bin", F::ftVarBytes, QByteArray(), QByteArray("", 0)},  // an empty value is no NULL
+        {"img", F::ftGraphic, QByteArray(3000000, '\xA5')},
+        {"dt", F::ftDateTime, OdbcTimestampText({2024, 2, 29, 23, 59, 59, 997000000}, 3)},
+        {"dt2", F::ftDateTime, OdbcTimestampText(leapSecondToMidnight, 7)},
+        {"sdt", F::ftDateTime, OdbcTimestampText({2024, 2, 29, 23, 59, 0, 0}, 0)},
+        {"g", F::ftGuid, "6F9619FF-8B86-D011-B42D-00C04FC964FF"},
+    };
+    EXPECT_EQ(cases[14].Value.toString(), "2024-02-29 23:59:59.997");
+    EXPECT_EQ(cases[15].Value.toString(), "2024-02-29 23:59:59.1234567");
+    EXPECT_EQ(cases[16].Value.toString(), "2024-02-29 23:59:00");
+
+    QStringList names{"K"};
+    QVector<TFieldType> types{F::ftInteger};
+    QVector<QVariant> values{5};
+    QVector<QVariant> nulls{6};
+    for (const TSentCase& c : cases) {
+        names << c.Column;
+        types << c.Type;
+        values << c.Value;
+        nulls << QVariant();
+    }
+    TRecordingConnection source;
+    TRecordingConnection dest;
+    source.Open();
+    dest.Open();
+    source.Responder = [&](const QString& sql, const QVector<TBoundParam>&, bool) {
+        if (sql.startsWith("sp_pkeys")) return MakeRowSet({"COLUMN_NAME"}, {{"K"}});
+        if (sql.contains("syscolumns")) {
+            QVector<QVector<QVariant>> rows;
+            for (const QString& name : names) rows.append({name});
+            return MakeRowSet({"Name"}, rows);
+        }
+        if (sql.startsWith("select K, ")) return MakeRowSet(names, {values, nulls}, types);
+        return TRowSet();  // no foreign keys
+    };
+    bool inserted = false;
+    dest.Responder = [&](const QString& sql, const QVector<TBoundParam>&, bool) {
+        if (sql.endsWith("Where 1=2")) return MakeRowSet(names, {}, types);
+        if (sql.startsWith("INSERT")) inserted = true;
+        if (sql.startsWith("SELECT K FROM V") && inserted) {
+            inserted = false;
+            return MakeRowSet({"K"}, {{77}});
+        }
+        return TRowSet();
+    };
+    Asker.Answers = {mrYes};
+    const TStringList tables = MakeList({"V"});
+    ASSERT_EQ(ImportTables(tables, MakeList({"5, 6"}), TStringList(), TStringList(), source, dest, &tables), 1)
+        << Lines.join('\n').toStdString();
+
+    QVector<QVector<TBoundParam>> inserts;
+    QVector<TBoundParam> firstProbe;
+    for (int i = 0; i < dest.Statements.size(); ++i) {
+        if (dest.Statements[i].startsWith("INSERT")) inserts.append(dest.Params[i]);
+        if (dest.Statements[i].startsWith("SELECT K FROM V") && firstProbe.isEmpty()) firstProbe = dest.Params[i];
+    }
+    ASSERT_EQ(inserts.size(), 2);
+    for (int p = 1; p <= cases.size(); ++p) {
+        const TSentCase& c = cases[p - 1];
+        const QString number = QString::number(p);
+        EXPECT_TRUE(SameBoundValue(ParamOf(inserts[0], "Val" + number), c.Sent())) << c.Column.toStdString();
+        if (!IsLargeObject(c.Type))
+            EXPECT_TRUE(SameBoundValue(ParamOf(firstProbe, "Where" + number), c.Sent())) << c.Column.toStdString();
+        const QVariant null = ParamOf(inserts[1], "Val" + number);
+        EXPECT_TRUE(null.isNull() && null.metaType() == MetaTypeOfFieldType(c.Type)) << c.Column.toStdString();
+    }
 }
 
 }  // namespace
