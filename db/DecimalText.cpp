@@ -54,8 +54,9 @@ std::optional<QString> CanonicalDecimal(QStringView text) {
     qsizetype last = digits.size();
     while (digits[last - 1] == QLatin1Char('0')) --last;
     const long long power = exponent + integerDigits - first - 1;
-    return (negative ? QStringLiteral("-") : QString()) + digits.mid(first, last - first) + QLatin1Char('e') +
-           QString::number(power);
+    QString significant = digits.mid(first, last - first);
+    if (significant.size() > 1) significant.insert(1, QLatin1Char('.'));
+    return (negative ? QStringLiteral("-") : QString()) + significant + QLatin1Char('e') + QString::number(power);
 }
 
 bool SameDecimal(QStringView a, QStringView b) {

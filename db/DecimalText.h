@@ -8,8 +8,9 @@
 #include <optional>
 
 // The number a text writes, in one spelling per number: an optional "-", the significant
-// digits without leading or trailing zeros, "e" and the power of ten of the first digit
-// ("-12.50" -> "-125e1", "0.003" -> "3e-3", "0" and "-0.00" -> "0"). Blanks around the
+// digits without leading or trailing zeros with a point after the first, "e" and the power
+// of ten of the first digit ("-12.50" -> "-1.25e1", "0.003" -> "3e-3", "0" and "-0.00" ->
+// "0"); the spelling reads back as the same number. Blanks around the
 // number, a "+" sign and an exponent ("1.5E+3") are read. No value for a text that is not
 // a decimal number.
 std::optional<QString> CanonicalDecimal(QStringView text);

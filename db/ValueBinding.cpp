@@ -13,7 +13,7 @@ std::optional<qlonglong> WholeNumberOf(const QString& canonical) {
     const qsizetype e = canonical.indexOf(QLatin1Char('e'));
     const qsizetype power = canonical.mid(e + 1).toLongLong();
     const bool negative = canonical.startsWith(QLatin1Char('-'));
-    const QString digits = canonical.mid(negative ? 1 : 0, e - (negative ? 1 : 0));
+    const QString digits = canonical.mid(negative ? 1 : 0, e - (negative ? 1 : 0)).remove(QLatin1Char('.'));
     if (digits == QLatin1String("0")) return 0;
     if (power < 0 || digits.size() > power + 1 || power > 18) return std::nullopt;
     bool ok = false;
@@ -40,7 +40,7 @@ QVariant SqliteValueOfDecimalText(const QString& text) {
     if (const std::optional<qlonglong> whole = WholeNumberOf(*canonical)) return *whole;
     bool ok = false;
     const double real = text.trimmed().toDouble(&ok);
-    if (ok && SameDecimal(ShortestDoubleText(real), *canonical)) return real;
+    if (ok && SameDecimal(ShortestDoubleText(real), text)) return real;
     throw EDatabaseError(QStringLiteral("Значение %1 нельзя записать в базу SQLite без потери точности").arg(text));
 }
 
