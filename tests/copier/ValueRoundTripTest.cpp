@@ -41,13 +41,14 @@ QStringList CaseRows(const QString& table, const QVector<TValueCase>& cases) {
 
 class ValueRoundTripTest : public CopierTest {
 protected:
-    // Imports every row of the table without match columns and saves.
-    void ImportAll(const QString& table) {
+    // Imports every row of the table without match columns and saves; tablesCopied is 0
+    // when the last row fails.
+    void ImportAll(const QString& table, int tablesCopied = 1) {
         Asker.Answers = {mrYes};
         const TStringList tables = MakeList({table});
         EXPECT_EQ(ImportTables(tables, MakeList({QStringLiteral("select k from ") + table}), TStringList(),
                                TStringList(), Source, Dest, &tables),
-                  1);
+                  tablesCopied);
     }
 
     // Each column's content per case, source against destination; exact is a statement
@@ -188,6 +189,33 @@ TEST_F(ValueRoundTripTest, PostgresKeepsEveryValue) {
     Dest.Close();
     DropPostgresDatabase(QStringLiteral("road_values_source"));
     DropPostgresDatabase(QStringLiteral("road_values_dest"));
+}
+
+// A decimal that SQLite would round fails its row with the reason; one it holds whole
+// arrives, and so does a time stamp's last microsecond (SQLite keeps date-times as text).
+TEST_F(ValueRoundTripTest, AValueTheDestinationCannotHoldExactlyFailsItsRow) {
+    REQUIRE_POSTGRES_SERVER();
+    Source.ConnectionString = CreatePostgresDatabase(QStringLiteral("road_values_narrow"));
+    Source.Open();
+    for (const QString& statement :
+         {"create table n (k serial primary key, name varchar(100), d numeric(18,4), ts timestamp)",
+          "insert into n values (1, 'fits', 12.5, '2024-02-29 23:59:59.999999'), "
+          "(2, 'too long', 12345678901234.5678, NULL)"})
+        Execute(Source, statement);
+    CreateSqliteDatabase(Dir.Path("dest.db"),
+                         {"create table n (k integer primary key, name nvarchar(100), d numeric(18,4), ts datetime)"});
+    Dest.ConnectionString = SqliteConnectionString(Dir.Path("dest.db"));
+    Dest.Open();
+
+    ImportAll("n", 0);
+
+    EXPECT_EQ(Lines, (QStringList{"Импорт таблицы n - 2 записей",
+                                  "Не удалось добавить запись в таблицу n с кодом 2. Ошибка: Значение "
+                                  "12345678901234.5678 нельзя записать в базу SQLite без потери точности"}));
+    EXPECT_EQ(CommittedDestRows("select name, typeof(d), d, ts from n"),
+              QStringList{"fits|real|12.5|2024-02-29 23:59:59.999999"});
+    Source.Close();
+    DropPostgresDatabase(QStringLiteral("road_values_narrow"));
 }
 
 struct TSentCase {
