@@ -39,6 +39,15 @@ QStringList CaseRows(const QString& table, const QVector<TValueCase>& cases) {
     return statements;
 }
 
+// The same columns i (int), s (smallint) and b (bigint) on SQLite and PostgreSQL.
+const QVector<TValueCase> IntegerLimits = {
+        {"int max", "i", "2147483647"},
+        {"int min", "i", "-2147483648"},
+        {"smallint min", "s", "-32768"},
+        {"bigint max", "b", "9223372036854775807"},
+        {"bigint min", "b", "-9223372036854775808"},
+};
+
 class ValueRoundTripTest : public CopierTest {
 protected:
     // Imports every row of the table without match columns and saves; tablesCopied is 0
@@ -70,16 +79,11 @@ protected:
 
 const QString SqliteSchema =
     "create table V (k integer primary key, name nvarchar(100), i int, s smallint, b bigint, bt bit, "
-    "f float, r real, d18 numeric(18,4), d28 decimal(28,10), m money, t nvarchar(400), memo ntext, "
+    "f float, r real, d18 numeric(18,4), d28 decimal(28,10), m money, t nvarchar(400), memo text, "
     "bin varbinary(100), img image, dt datetime, dt2 datetime2, da date, g uniqueidentifier)";
 
 TEST_F(ValueRoundTripTest, SqliteKeepsEveryValueAndItsStorageClass) {
-    const QVector<TValueCase> cases = {
-        {"int max", "i", "2147483647"},
-        {"int min", "i", "-2147483648"},
-        {"smallint min", "s", "-32768"},
-        {"bigint max", "b", "9223372036854775807"},
-        {"bigint min", "b", "-9223372036854775808"},
+    const QVector<TValueCase> cases = IntegerLimits + QVector<TValueCase>{
         {"bit 0", "bt", "0"},
         {"bit 1", "bt", "1"},
         {"float 0.1+0.2", "f", "0.1 + 0.2"},
@@ -132,12 +136,7 @@ const QString PostgresSchema =
 TEST_F(ValueRoundTripTest, PostgresKeepsEveryValue) {
     REQUIRE_POSTGRES_SERVER();
     // PostgreSQL refuses a NUL in any text, so no source can hold one.
-    const QVector<TValueCase> cases = {
-        {"int max", "i", "2147483647"},
-        {"int min", "i", "-2147483648"},
-        {"smallint min", "s", "-32768"},
-        {"bigint max", "b", "9223372036854775807"},
-        {"bigint min", "b", "-9223372036854775808"},
+    const QVector<TValueCase> cases = IntegerLimits + QVector<TValueCase>{
         {"boolean false", "bo", "false"},
         {"boolean true", "bo", "true"},
         {"float 0.1+0.2", "f", "0.1::float8 + 0.2::float8"},
