@@ -34,8 +34,10 @@ bool IsPostgresTextRead(int oid) {
 // ODBC's SQL_TYPE_TIMESTAMP and its ODBC 2 code SQL_TIMESTAMP.
 bool IsOdbcTimestamp(int sqlType) { return sqlType == 93 || sqlType == 11; }
 
-// ODBC's SQL_NUMERIC and SQL_DECIMAL (SQL Server reports money as a decimal too).
-bool IsOdbcDecimal(int sqlType) { return sqlType == 2 || sqlType == 3; }
+// Read as the driver's text: ODBC's SQL_NUMERIC and SQL_DECIMAL (SQL Server reports money
+// as a decimal too), and the times (SQL_TYPE_TIME, SQL_TIME, SQL Server's SQL_SS_TIME2),
+// of which Qt keeps no fraction of the second.
+bool IsOdbcTextRead(int sqlType) { return sqlType == 2 || sqlType == 3 || sqlType == 92 || sqlType == 10 || sqlType == -154; }
 
 using TPQgetvalue = char* (*)(const void* result, int row, int column);
 using TPQgetisnull = int (*)(const void* result, int row, int column);
@@ -81,8 +83,8 @@ TFieldReader::TFieldReader(const QSqlQuery& query, TBackendKind kind) : Query(qu
         const QSqlField field = record.field(i);
         if (kind == TBackendKind::PostgreSql && IsPostgresTextRead(field.typeID())) {
             ReadAs[i] = TReadAs::PostgresText;
-        } else if (kind == TBackendKind::SqlServer && IsOdbcDecimal(field.typeID())) {
-            ReadAs[i] = TReadAs::OdbcDecimal;
+        } else if (kind == TBackendKind::SqlServer && IsOdbcTextRead(field.typeID())) {
+            ReadAs[i] = TReadAs::OdbcText;
         } else if (kind == TBackendKind::SqlServer && IsOdbcTimestamp(field.typeID())) {
             ReadAs[i] = TReadAs::OdbcDateTime;
             // The driver reports the column's digits of the second as its precision
@@ -95,7 +97,7 @@ TFieldReader::TFieldReader(const QSqlQuery& query, TBackendKind kind) : Query(qu
 QVariant TFieldReader::Read(int column) const {
     switch (ReadAs[column]) {
     case TReadAs::PostgresText: return ReadPostgresText(column);
-    case TReadAs::OdbcDecimal: return ReadOdbcDecimal(column);
+    case TReadAs::OdbcText: return ReadOdbcText(column);
     case TReadAs::OdbcDateTime: return ReadOdbcDateTime(column);
     case TReadAs::Driver: break;
     }
@@ -115,8 +117,8 @@ QVariant TFieldReader::ReadPostgresText(int column) const {
     return QString::fromUtf8(getValue(result, row, column));
 }
 
-// Read here rather than by Qt, which keeps milliseconds of a date-time and makes a double
-// of a decimal. The columns are read in ascending order, so the driver has not fetched
+// Read here rather than by Qt, which keeps milliseconds of a date-time, nothing of a
+// time's fraction, and makes a double of a decimal. The columns are read in ascending order, so the driver has not fetched
 // this one yet; when Qt fetches it later on its way to a later column, the value it gets
 // is not used.
 bool TFieldReader::GetOdbcData(int column, std::int16_t targetType, void* buffer, std::intptr_t size) const {
@@ -132,8 +134,8 @@ bool TFieldReader::GetOdbcData(int column, std::int16_t targetType, void* buffer
     return true;
 }
 
-QVariant TFieldReader::ReadOdbcDecimal(int column) const {
-    char text[80] = {};  // 38 digits, a sign and a point at most
+QVariant TFieldReader::ReadOdbcText(int column) const {
+    char text[80] = {};  // a decimal has 38 digits, a sign and a point at most
     if (!GetOdbcData(column, SqlCChar, text, sizeof text)) return QVariant();
     return QString::fromLatin1(text);
 }
@@ -148,7 +150,7 @@ QVariant TFieldReader::ReadOdbcDateTime(int column) const {
 
 QString OdbcTimestampText(const TOdbcTimestamp& value, int digits) {
     const QLatin1Char zero('0');
-    QString text = QStringLiteral("%1-%2-%3 %4:%5:%6")
+    QString text = QStringLiteral("%1-%2-%3T%4:%5:%6")
                        .arg(value.Year, 4, 10, zero)
                        .arg(value.Month, 2, 10, zero)
                        .arg(value.Day, 2, 10, zero)

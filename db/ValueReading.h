@@ -6,13 +6,13 @@
 // (about 15 digits), date-times become QDateTime (milliseconds), and an empty binary
 // value reads as a null QByteArray, which binds as NULL. So:
 // - an empty binary or text value stays an empty one;
-// - PostgreSQL: numeric, money and every date and time type are read as the server's own
-//   text ("12345678901234.5678", "2024-05-06 07:08:09.123456+03"), which a literal gives
-//   back to the server unchanged;
-// - SQL Server: decimal, numeric and money are read as text, and a date-time as text with
-//   as many digits of the second as its column has (datetime 3, datetime2 up to 7), which
-//   the server converts back without rounding; floats stay doubles (a double's text from
-//   the driver may be cut to 15 digits);
+// - PostgreSQL: numeric, money, real and every date and time type are read as the
+//   server's own text ("12345678901234.5678", "2024-05-06 07:08:09.123456+03"), which a
+//   literal gives back to the server unchanged;
+// - SQL Server: decimal, numeric, money and time are read as text, and a date-time as text
+//   with as many digits of the second as its column has (datetime 3, datetime2 up to 7),
+//   which the server converts back without rounding; floats stay doubles (a double's text
+//   from the driver may be cut to 15 digits);
 // - SQLite: values keep their storage class (integer, real, text, blob).
 
 #include "db/Dialect.h"
@@ -34,10 +34,10 @@ public:
     QVariant Read(int column) const;
 
 private:
-    enum class TReadAs { Driver, PostgresText, OdbcDecimal, OdbcDateTime };
+    enum class TReadAs { Driver, PostgresText, OdbcText, OdbcDateTime };
 
     QVariant ReadPostgresText(int column) const;
-    QVariant ReadOdbcDecimal(int column) const;
+    QVariant ReadOdbcText(int column) const;
     QVariant ReadOdbcDateTime(int column) const;
     // SQLGetData of the column into the buffer; false for NULL.
     bool GetOdbcData(int column, std::int16_t targetType, void* buffer, std::intptr_t size) const;
@@ -58,6 +58,8 @@ struct TOdbcTimestamp {
     quint32 Fraction = 0;
 };
 
-// "yyyy-mm-dd hh:mm:ss" followed by "." and the first digits of the fraction (none when
-// digits is 0).
+// "yyyy-mm-ddThh:mm:ss" followed by "." and the first digits of the fraction (none when
+// digits is 0). SQL Server reads this ISO 8601 form the same under every language and
+// DATEFORMAT of the login; with a blank instead of the "T", a Russian login (day, month,
+// year) would read the date of a datetime column with day and month swapped or refuse it.
 QString OdbcTimestampText(const TOdbcTimestamp& value, int digits);

@@ -264,9 +264,9 @@ TEST_F(ValueRoundTripTest, SqlServerIsSentTheExactValues) {
         {"sdt", F::ftDateTime, OdbcTimestampText({2024, 2, 29, 23, 59, 0, 0}, 0)},
         {"g", F::ftGuid, "6F9619FF-8B86-D011-B42D-00C04FC964FF"},
     };
-    EXPECT_EQ(cases[14].Value.toString(), "2024-02-29 23:59:59.997");
-    EXPECT_EQ(cases[15].Value.toString(), "2024-02-29 23:59:59.1234567");
-    EXPECT_EQ(cases[16].Value.toString(), "2024-02-29 23:59:00");
+    EXPECT_EQ(cases[14].Value.toString(), "2024-02-29T23:59:59.997");
+    EXPECT_EQ(cases[15].Value.toString(), "2024-02-29T23:59:59.1234567");
+    EXPECT_EQ(cases[16].Value.toString(), "2024-02-29T23:59:00");
 
     QStringList names{"K"};
     QVector<TFieldType> types{F::ftInteger};

@@ -92,11 +92,11 @@ TEST(ValueConversion, EmptyValuesAreBoundAsEmptyAndNullsAsTypedNulls) {
 
 TEST(ValueConversion, OdbcDateTimesKeepTheirColumnsDigitsOfTheSecond) {
     const TOdbcTimestamp value{2024, 2, 9, 3, 4, 5, 123456789};
-    EXPECT_EQ(OdbcTimestampText(value, 0), QStringLiteral("2024-02-09 03:04:05"));
-    EXPECT_EQ(OdbcTimestampText(value, 3), QStringLiteral("2024-02-09 03:04:05.123"));
-    EXPECT_EQ(OdbcTimestampText(value, 7), QStringLiteral("2024-02-09 03:04:05.1234567"));
-    EXPECT_EQ(OdbcTimestampText(value, 9), QStringLiteral("2024-02-09 03:04:05.123456789"));
-    EXPECT_EQ(OdbcTimestampText({1, 1, 1, 0, 0, 0, 5000}, 7), QStringLiteral("0001-01-01 00:00:00.0000050"));
+    EXPECT_EQ(OdbcTimestampText(value, 0), QStringLiteral("2024-02-09T03:04:05"));
+    EXPECT_EQ(OdbcTimestampText(value, 3), QStringLiteral("2024-02-09T03:04:05.123"));
+    EXPECT_EQ(OdbcTimestampText(value, 7), QStringLiteral("2024-02-09T03:04:05.1234567"));
+    EXPECT_EQ(OdbcTimestampText(value, 9), QStringLiteral("2024-02-09T03:04:05.123456789"));
+    EXPECT_EQ(OdbcTimestampText({1, 1, 1, 0, 0, 0, 5000}, 7), QStringLiteral("0001-01-01T00:00:00.0000050"));
 }
 
 }  // namespace
