@@ -196,7 +196,7 @@ TEST_F(ValueRoundTripTest, AValueTheDestinationCannotHoldExactlyFailsItsRow) {
     REQUIRE_POSTGRES_SERVER();
     Source.ConnectionString = CreatePostgresDatabase(QStringLiteral("road_values_narrow"));
     Source.Open();
-    for (const QString& statement :
+    for (const QString statement :
          {"create table n (k serial primary key, name varchar(100), d numeric(18,4), ts timestamp)",
           "insert into n values (1, 'fits', 12.5, '2024-02-29 23:59:59.999999'), "
           "(2, 'too long', 12345678901234.5678, NULL)"})
@@ -221,7 +221,7 @@ struct TSentCase {
     QString Column;
     TFieldType Type;
     QVariant Value;  // as the ODBC reading gives it
-    QVariant Bound;  // as it must be bound, when not Value itself
+    QVariant Bound = {};  // as it must be bound, when not Value itself
     QVariant Sent() const { return Bound.isValid() ? Bound : Value; }
 };
 
@@ -318,8 +318,9 @@ TEST_F(ValueRoundTripTest, SqlServerIsSentTheExactValues) {
         const TSentCase& c = cases[p - 1];
         const QString number = QString::number(p);
         EXPECT_TRUE(SameBoundValue(ParamOf(inserts[0], "Val" + number), c.Sent())) << c.Column.toStdString();
-        if (!IsLargeObject(c.Type))
+        if (!IsLargeObject(c.Type)) {
             EXPECT_TRUE(SameBoundValue(ParamOf(firstProbe, "Where" + number), c.Sent())) << c.Column.toStdString();
+        }
         const QVariant null = ParamOf(inserts[1], "Val" + number);
         EXPECT_TRUE(null.isNull() && null.metaType() == MetaTypeOfFieldType(c.Type)) << c.Column.toStdString();
     }
