@@ -46,14 +46,16 @@ bool IsWholeNumber(const QVariant& value) {
 }
 
 // Columns typed by their values where the backend could not say, and booleans stored as
-// numbers (SQLite keeps bit columns as 0 and 1) read as booleans.
+// numbers (SQLite keeps bit columns as 0 and 1) read as booleans; any other number in such
+// a column stays as it is, so that it is copied unchanged.
 void CompleteColumnTypes(TRowSet& result) {
     for (int c = 0; c < result.Columns.size(); ++c) {
         TColumnInfo& column = result.Columns[c];
         if (column.DataType == TFieldType::ftUnknown) column.DataType = FieldTypeOfValues(result.Rows, c);
         if (column.DataType != TFieldType::ftBoolean) continue;
         for (QVector<QVariant>& row : result.Rows)
-            if (IsWholeNumber(row[c])) row[c] = QVariant(row[c].toLongLong() != 0);
+            if (IsWholeNumber(row[c]) && (row[c].toLongLong() == 0 || row[c].toLongLong() == 1))
+                row[c] = QVariant(row[c].toLongLong() != 0);
     }
 }
 

@@ -86,6 +86,7 @@ TEST_F(ValueRoundTripTest, SqliteKeepsEveryValueAndItsStorageClass) {
     const QVector<TValueCase> cases = IntegerLimits + QVector<TValueCase>{
         {"bit 0", "bt", "0"},
         {"bit 1", "bt", "1"},
+        {"bit 2", "bt", "2"},
         {"float 0.1+0.2", "f", "0.1 + 0.2"},
         {"float max", "f", "1.7976931348623157e308"},
         {"float min subnormal", "f", "4.9406564584124654e-324"},
