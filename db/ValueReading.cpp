@@ -35,9 +35,22 @@ bool IsPostgresTextRead(int oid) {
 bool IsOdbcTimestamp(int sqlType) { return sqlType == 93 || sqlType == 11; }
 
 // Read as the driver's text: ODBC's SQL_NUMERIC and SQL_DECIMAL (SQL Server reports money
-// as a decimal too), and the times (SQL_TYPE_TIME, SQL_TIME, SQL Server's SQL_SS_TIME2),
-// of which Qt keeps no fraction of the second.
-bool IsOdbcTextRead(int sqlType) { return sqlType == 2 || sqlType == 3 || sqlType == 92 || sqlType == 10 || sqlType == -154; }
+// as a decimal too), the times (SQL_TYPE_TIME, SQL_TIME, SQL Server's SQL_SS_TIME2), of
+// which Qt keeps no fraction of the second, and SQL_SS_TIMESTAMPOFFSET, which Qt would read
+// as the bytes of the driver's structure.
+bool IsOdbcTextRead(int sqlType) {
+    switch (sqlType) {
+    case 2:     // SQL_NUMERIC
+    case 3:     // SQL_DECIMAL
+    case 10:    // SQL_TIME
+    case 92:    // SQL_TYPE_TIME
+    case -154:  // SQL_SS_TIME2
+    case -155:  // SQL_SS_TIMESTAMPOFFSET
+        return true;
+    default:
+        return false;
+    }
+}
 
 using TPQgetvalue = char* (*)(const void* result, int row, int column);
 using TPQgetisnull = int (*)(const void* result, int row, int column);
