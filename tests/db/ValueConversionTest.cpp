@@ -4,6 +4,7 @@
 
 #include "db/DbError.h"
 #include "db/DecimalText.h"
+#include "db/OdbcConnection.h"
 #include "db/ValueBinding.h"
 #include "db/ValueReading.h"
 
@@ -97,6 +98,8 @@ TEST(ValueConversion, OdbcDateTimesKeepTheirColumnsDigitsOfTheSecond) {
     EXPECT_EQ(OdbcTimestampText(value, 7), QStringLiteral("2024-02-09T03:04:05.1234567"));
     EXPECT_EQ(OdbcTimestampText(value, 9), QStringLiteral("2024-02-09T03:04:05.123456789"));
     EXPECT_EQ(OdbcTimestampText({1, 1, 1, 0, 0, 0, 5000}, 7), QStringLiteral("0001-01-01T00:00:00.0000050"));
+    // The reading asks the driver manager itself for these values.
+    EXPECT_NE(OdbcFunction("SQLGetData"), nullptr);
 }
 
 }  // namespace
