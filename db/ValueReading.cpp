@@ -131,9 +131,9 @@ QVariant TFieldReader::ReadPostgresText(int column) const {
 }
 
 // Read here rather than by Qt, which keeps milliseconds of a date-time, nothing of a
-// time's fraction, and makes a double of a decimal. The columns are read in ascending order, so the driver has not fetched
-// this one yet; when Qt fetches it later on its way to a later column, the value it gets
-// is not used.
+// time's fraction, and makes a double of a decimal. The columns are read in ascending
+// order, so Qt has not fetched this one yet; when it passes over it later on its way to a
+// later column, what it gets there is not used.
 bool TFieldReader::GetOdbcData(int column, std::int16_t targetType, void* buffer, std::intptr_t size) const {
     static const auto getData = reinterpret_cast<TSQLGetData>(OdbcFunction("SQLGetData"));
     void* statement = OdbcStatementHandle(Query);
@@ -148,7 +148,7 @@ bool TFieldReader::GetOdbcData(int column, std::int16_t targetType, void* buffer
 }
 
 QVariant TFieldReader::ReadOdbcText(int column) const {
-    char text[80] = {};  // a decimal has 38 digits, a sign and a point at most
+    char text[80] = {};  // the longest: a date-time with 7 digits and an offset, 34 characters
     if (!GetOdbcData(column, SqlCChar, text, sizeof text)) return QVariant();
     return QString::fromLatin1(text);
 }
