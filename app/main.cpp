@@ -12,12 +12,13 @@
 static void PrintError(const QString& text) { std::fputs(text.toUtf8().constData(), stderr); }
 
 int main(int argc, char** argv) {
-    TStandardDialogs dialogs;
-    TWizardApplication app(argc, argv, dialogs);
-
+    // The options are read before the application exists, so that a usage error or --help
+    // needs no display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     TWizardOptions options;
     try {
-        options = ParseWizardArguments(app.arguments().mid(1));
+        options = ParseWizardArguments(arguments);
     } catch (const EWizardUsage& error) {
         PrintError(QStringLiteral("road-import-wizard: ") + error.message() + QLatin1Char('\n') + WizardUsageText());
         return 2;
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    TStandardDialogs dialogs;
+    TWizardApplication app(argc, argv, dialogs);
     app.setFont(WizardFont());
     // The data module exists before the window.
     TImportDBModule module;
