@@ -1,8 +1,10 @@
 // wizard-screenshots: opens the real window on two SQLite files, walks its four pages as a
-// user would (the log page after a real, committed run) and writes one PNG per page.
+// user would (the log page after a real, committed run) and writes one PNG per page, and one
+// of the data-link dialog.
 // Usage: wizard-screenshots SOURCE.db DEST.db OUTPUT-DIR   (under an X server, e.g. Xvfb)
 
 #include "app/DBConnectFrame.h"
+#include "app/DataLinkDialog.h"
 #include "app/ErrorHandler.h"
 #include "app/PathraImportForm.h"
 #include "app/WizardDialogs.h"
@@ -75,5 +77,11 @@ int main(int argc, char** argv) {
     ok = ok && Shoot(form, dir + QStringLiteral("3-titles.png"));
     QTest::mouseClick(next, Qt::LeftButton);
     ok = ok && Shoot(form, dir + QStringLiteral("4-log.png"));
+    // The dialog behind "Мастер подключения...", on the source file, after its test.
+    TDataLinkDialog dataLink(form.DBConnectFrame1->BuildConnectionString(1));
+    dataLink.setFont(WizardFont());
+    dataLink.show();
+    dataLink.TestConnection();
+    ok = ok && QTest::qWaitForWindowExposed(&dataLink) && Shoot(dataLink, dir + QStringLiteral("5-data-link.png"));
     return ok && !dialogs.Failed ? 0 : 1;
 }
