@@ -1,5 +1,6 @@
 #include "app/DBConnectFrame.h"
 
+#include "app/ErrorHandler.h"
 #include "app/WizardDialogs.h"
 
 #include <QFormLayout>
@@ -100,7 +101,7 @@ TDBConnectFrame::TDBConnectFrame(TWizardDialogs& dialogs, QWidget* parent) : QWi
     connect(MSSQLServerButton, &QRadioButton::toggled, this, [this](bool on) { if (on) MSSQLServerButtonClick(); });
     connect(PostgreSQLButton, &QRadioButton::toggled, this, [this](bool on) { if (on) PostgreSQLButtonClick(); });
     connect(NTAuthorizationButton, &QRadioButton::toggled, this, &TDBConnectFrame::NTAuthorizationButtonClick);
-    connect(PromptDB, &QPushButton::clicked, this, &TDBConnectFrame::PromptDBClick);
+    connect(PromptDB, &QPushButton::clicked, this, [this] { RunGuarded(Dialogs, [this] { PromptDBClick(); }); });
 
     MSSQLServerButton->setChecked(true);
     SQLAuthorizationButton->setChecked(true);

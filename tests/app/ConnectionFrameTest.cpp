@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -123,6 +124,13 @@ TEST(ConnectionFrame, PromptDBClickRoundTrips) {
     EXPECT_TRUE(frame.findChild<QRadioButton*>(QStringLiteral("PostgreSQLButton"))->isChecked());
     EXPECT_EQ(frame.DBNameEdit->text(), QStringLiteral("road"));
     EXPECT_TRUE(frame.NTAuthorizationButton->isChecked());
+
+    // The dialog's own failure reaches the error box through the button; the fields stay.
+    const QString kept = frame.BuildConnectionString(1);
+    dialogs.DataSource = [](const QString&) -> QString { throw Exception(QStringLiteral("Служба недоступна")); };
+    QTest::mouseClick(frame.findChild<QPushButton*>(QStringLiteral("PromptDB")), Qt::LeftButton);
+    EXPECT_EQ(dialogs.Errors(), QStringList{QStringLiteral("Служба недоступна.")});
+    EXPECT_EQ(frame.BuildConnectionString(1), kept);
 }
 
 TEST(ConnectionFrame, TimeoutValueIsBoundedAndDefaultsTo30) {
@@ -174,6 +182,23 @@ TEST(WizardOptions, ConnectionOptionsAndMalformedCommandLines) {
                                    QStringList{"--dest", "Provider=SQLite;Location=\"x"},
                                    QStringList{"--source", "Provider=SQLite", "--source", "Provider=SQLite"}}) {
         EXPECT_THROW(ParseWizardArguments(bad), EWizardUsage) << bad.join(' ').toStdString();
+    }
+}
+
+// The program itself: a malformed command line is a usage message and status 2, with or
+// without a display.
+TEST(WizardOptions, ProgramAnswersAMalformedCommandLineWithUsage) {
+    for (const QStringList& arguments : {QStringList{"--bogus"}, QStringList{"--dest"}}) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(ROAD_IMPORT_WIZARD_BIN), arguments);
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 2);
+        EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError()).contains(QStringLiteral("Usage: road-import-wizard")));
     }
 }
 
