@@ -97,14 +97,15 @@ TDBConnectFrame::TDBConnectFrame(TWizardDialogs& dialogs, QWidget* parent) : QWi
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ConnPanel);
 
+    // The design's choices, before the handlers exist: the driver field starts empty.
+    MSSQLServerButton->setChecked(true);
+    SQLAuthorizationButton->setChecked(true);
     // Handlers run when a button becomes selected, by the user or from code alike.
     connect(MSSQLServerButton, &QRadioButton::toggled, this, [this](bool on) { if (on) MSSQLServerButtonClick(); });
     connect(PostgreSQLButton, &QRadioButton::toggled, this, [this](bool on) { if (on) PostgreSQLButtonClick(); });
     connect(NTAuthorizationButton, &QRadioButton::toggled, this, &TDBConnectFrame::NTAuthorizationButtonClick);
     connect(PromptDB, &QPushButton::clicked, this, [this] { RunGuarded(Dialogs, [this] { PromptDBClick(); }); });
 
-    MSSQLServerButton->setChecked(true);
-    SQLAuthorizationButton->setChecked(true);
     NTAuthorizationButtonClick();
 }
 

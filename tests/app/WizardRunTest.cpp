@@ -58,6 +58,14 @@ TEST_F(WizardRunTest, CommittedRunWritesTheSuccessLinesAndTheTitles) {
     EXPECT_EQ(DestRows(QStringLiteral("select count(*) from Межузловой_участок")),
               SourceRows(QStringLiteral("select count(*) from Межузловой_участок where Код_титула in (1, 3)")));
     EXPECT_TRUE(Dialogs.Errors().isEmpty());
+
+    // "Отмена" after the run has no effect on the next one.
+    Press("Button1");
+    Press("Button3");
+    Dialogs.Shown.clear();
+    Start({2});
+    EXPECT_EQ(Dialogs.Shown, QStringList{QStringLiteral("ask: ") + SaveQuestion});
+    EXPECT_EQ(DestTitles(), SourceTitles(QStringLiteral("1, 2, 3")));
 }
 
 TEST_F(WizardRunTest, DeclinedSaveRollsBack) {
