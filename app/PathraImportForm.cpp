@@ -32,9 +32,6 @@ namespace {
 
 const int LogPage = 3;
 const int TitlePage = 2;
-// Waiting messages are processed at most this often during a run; queued clicks and keys
-// wait for the next pass, none is lost.
-const int MessageIntervalMs = 20;
 
 template <typename T>
 T* Named(T* widget, const char* name) {
@@ -369,9 +366,8 @@ void TPathraImportForm::TableStart(const QString& name, int rows, int tableCount
 
 void TPathraImportForm::RowProgress(const QString& name, int rowsDone) {
     if (GroupBox7->title().contains(name)) ProgressBar1->setValue(rowsDone);
-    if (MessageTimer.isValid() && MessageTimer.elapsed() < MessageIntervalMs) return;
+    // After every row, so that a click or a key reaches the very next abort check.
     QCoreApplication::processEvents();
-    MessageTimer.start();
 }
 
 void TPathraImportForm::CheckAbort() {

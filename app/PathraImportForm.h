@@ -7,7 +7,6 @@
 #include "titles/ImportPlan.h"
 #include "titles/ImportRun.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 
 class QGroupBox;
@@ -92,7 +91,6 @@ private:
     bool Running = false;
     // The window was asked to close during a run: the run is stopped and rolled back first.
     bool CloseRequested = false;
-    QElapsedTimer MessageTimer;
 
     QStackedWidget* Notebook1;
     QTreeWidget* ListView1;
