@@ -52,7 +52,8 @@ static void RequireGuidColumns(const QVector<TGuidColumnFailure>& failures, cons
     for (TADOConnection* database : made) DropGuidColumns(plan, *database);
     QString message = QStringLiteral("Импорт невозможен: в таблице ") + failures[0].Table + QLatin1Char(' ') + role +
                       QStringLiteral(" \"") + DatabaseName(connection) +
-                      QStringLiteral("\" не удалось создать временный столбец GUID. Ошибка: ") + failures[0].Reason;
+                      QStringLiteral("\" не удалось создать временный столбец GUID. Ошибка: ") +
+                      failures[0].Reason.simplified();
     if (failures.size() > 1)
         message += QStringLiteral(" (всего таблиц без столбца GUID: ") + QString::number(failures.size()) +
                    QLatin1Char(')');
