@@ -32,14 +32,14 @@ bool TryTransactionStatement(TADOConnection& dest, const QString& statement) {
     return false;
 }
 
-}  // namespace
-
 // A ROLLBACK where the server has already ended the transaction (PostgreSQL ends one whose
 // COMMIT it refused) would only draw the server's warning that none is open.
-static bool RollBackOpenTransaction(TADOConnection& dest) {
+bool RollBackOpenTransaction(TADOConnection& dest) {
     if (dest.NoTransactionOpen()) return true;
     return TryTransactionStatement(dest, RollbackTransactionText);
 }
+
+}  // namespace
 
 bool EndTransaction(TADOConnection& dest, bool commit) {
     if (!commit) return RollBackOpenTransaction(dest);
