@@ -1,19 +1,25 @@
 #include "db/PostgresSession.h"
 
+#include "db/Libpq.h"
 #include "support/Log.h"
 
 #include <QSqlDriver>
 #include <QVariant>
-#include <libpq-fe.h>
 
 namespace {
 
-// The driver's handle of an open QPSQL connection.
-PGconn* ConnectionOf(const QSqlDatabase& db) {
+// libpq's declarations, as far as they are used here (libpq-fe.h).
+enum TPQTransactionStatus { PqTransIdle = 0, PqTransActive = 1, PqTransInTrans = 2, PqTransInError = 3 };
+using TPQnoticeProcessor = void (*)(void* arg, const char* message);
+using TPQtransactionStatus = int (*)(const void* connection);
+using TPQsetNoticeProcessor = TPQnoticeProcessor (*)(void* connection, TPQnoticeProcessor processor, void* arg);
+
+// The driver's handle of an open QPSQL connection (a PGconn).
+void* ConnectionOf(const QSqlDatabase& db) {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     const char* type = handle.typeName();
     if (!type || (qstrcmp(type, "pg_conn*") != 0 && qstrcmp(type, "PGconn*") != 0)) return nullptr;
-    return *static_cast<PGconn* const*>(handle.constData());
+    return *static_cast<void* const*>(handle.constData());
 }
 
 // libpq hands over the message as the server formatted it ("WARNING:  ...\n"), in the
@@ -25,18 +31,20 @@ void LogServerNotice(void*, const char* message) {
 }  // namespace
 
 TPostgresTransactionState PostgresTransactionState(const QSqlDatabase& db) {
-    const PGconn* connection = ConnectionOf(db);
-    if (!connection) return TPostgresTransactionState::Unknown;
-    switch (PQtransactionStatus(connection)) {
-    case PQTRANS_IDLE: return TPostgresTransactionState::Idle;
-    case PQTRANS_ACTIVE: return TPostgresTransactionState::Active;
-    case PQTRANS_INTRANS: return TPostgresTransactionState::InTransaction;
-    case PQTRANS_INERROR: return TPostgresTransactionState::InError;
-    case PQTRANS_UNKNOWN: break;
+    static const auto status = reinterpret_cast<TPQtransactionStatus>(LibpqFunction("PQtransactionStatus"));
+    const void* connection = ConnectionOf(db);
+    if (!connection || !status) return TPostgresTransactionState::Unknown;
+    switch (status(connection)) {
+    case PqTransIdle: return TPostgresTransactionState::Idle;
+    case PqTransActive: return TPostgresTransactionState::Active;
+    case PqTransInTrans: return TPostgresTransactionState::InTransaction;
+    case PqTransInError: return TPostgresTransactionState::InError;
+    default: return TPostgresTransactionState::Unknown;
     }
-    return TPostgresTransactionState::Unknown;
 }
 
 void RoutePostgresNotices(const QSqlDatabase& db) {
-    if (PGconn* connection = ConnectionOf(db)) PQsetNoticeProcessor(connection, &LogServerNotice, nullptr);
+    static const auto setProcessor = reinterpret_cast<TPQsetNoticeProcessor>(LibpqFunction("PQsetNoticeProcessor"));
+    void* connection = ConnectionOf(db);
+    if (connection && setProcessor) setProcessor(connection, &LogServerNotice, nullptr);
 }

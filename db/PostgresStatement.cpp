@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 #include "db/PostgresSession.h"
 #include "db/SqlText.h"
+#include "db/ValueBinding.h"
 
 #include <QDateTime>
 #include <QSqlDriver>
@@ -65,7 +66,7 @@ QString PostgresTextWithLiterals(const QSqlDatabase& db, const QString& sql, con
             }
         if (!found) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
         // Parenthesised, so that a negative number stays one operand ("x-:v" with v = -1).
-        text += QLatin1Char('(') + PostgresLiteral(db, found->Value) + QLatin1Char(')');
+        text += QLatin1Char('(') + PostgresLiteral(db, BindValueOf(*found, TBackendKind::PostgreSql)) + QLatin1Char(')');
         pos += length + 1;
     }
     return text;
