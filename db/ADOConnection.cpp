@@ -6,6 +6,7 @@
 #include "db/DbError.h"
 #include "db/Dialect.h"
 #include "db/LockWait.h"
+#include "db/PostgresSession.h"
 #include "db/StatementRun.h"
 #include "db/SqliteNative.h"
 
@@ -73,6 +74,11 @@ const TDialect& TADOConnection::Dialect() const {
     return DialectOf(BackendOf(ParseConnectionString(ConnectionString)));
 }
 
+bool TADOConnection::NoTransactionOpen() const {
+    if (!d->IsOpen || d->Kind != TBackendKind::PostgreSql) return false;
+    return PostgresTransactionState(d->Db) == TPostgresTransactionState::Idle;
+}
+
 TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
     if (!d->IsOpen) throw EDatabaseError(QStringLiteral("Подключение к базе данных не открыто"));
     if (d->Kind == TBackendKind::PostgreSql && d->PostgresTimeout != CommandTimeout) {
@@ -96,6 +102,10 @@ TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& para
             }
         }
         throw;
+    } catch (const EDatabaseError& error) {
+        // A connection the driver has closed (the server went away) fails without a text.
+        if (!error.message().trimmed().isEmpty() || d->Db.isOpen()) throw;
+        throw EDatabaseError(QStringLiteral("Соединение с базой данных закрыто"));
     }
 }
 

@@ -70,3 +70,9 @@ void RaiseWhenConnectionLost(TADOConnection& source, TADOConnection& dest) {
         throw EDatabaseError(QStringLiteral("Соединение с целевой базой данных \"") + DatabaseName(dest.ConnectionString) +
                              QStringLiteral("\" прервано (") + text + QLatin1Char(')') + closing);
 }
+
+void RethrowNamingDatabase(TADOConnection& source, TADOConnection& dest) {
+    RaiseWhenDatabaseInUse(source, dest);
+    RaiseWhenConnectionLost(source, dest);
+    throw;
+}

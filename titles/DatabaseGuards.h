@@ -30,3 +30,7 @@ void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest);
 // When either connection no longer answers (the server closed it, or went away), raises
 // EDatabaseError naming the database (the first one found); otherwise does nothing.
 void RaiseWhenConnectionLost(TADOConnection& source, TADOConnection& dest);
+
+// Inside a catch block: raises the error of RaiseWhenDatabaseInUse or of
+// RaiseWhenConnectionLost when either applies, otherwise rethrows the error being handled.
+[[noreturn]] void RethrowNamingDatabase(TADOConnection& source, TADOConnection& dest);

@@ -60,11 +60,14 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     const TImportClaims claims(source, dest);
     try {
         PrepareTitleImport(plan, frontEnd, source, dest);
+    } catch (const EGuidColumnMissing&) {
+        // The GUID phase has announced itself and disabled the buttons; no finishing step
+        // follows a stopped preparation, so the display is reset here. A table is left
+        // without its column also when its database is locked by another program.
+        frontEnd.ResetDisplay();
+        RethrowNamingDatabase(source, dest);
     } catch (const EDatabaseError&) {
-        // Met while the titles were walked, before anything was changed.
-        RaiseWhenDatabaseInUse(source, dest);
-        RaiseWhenConnectionLost(source, dest);
-        throw;
+        RethrowNamingDatabase(source, dest);
     }
     // The preparation's own housekeeping only logs its errors: a database found in use there
     // ends the run after what could be cleaned up was.
@@ -73,10 +76,15 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     const int result = ImportTables(plan.ImportTableList, plan.RowSelectionList, plan.MatchTableList,
                                     plan.MatchColumnList, source, dest, &plan.ImportTableList);
     WriteImportOutcome(frontEnd, result);
+    if (result >= 0) return result;
     // A declined, stopped or failed run: the rollback undid the clean-up made inside the
     // transaction (or there was none), so it is done again outside it.
-    if (result < 0) FinishImport(frontEnd, plan, source, dest);
-    RaiseWhenDatabaseInUse(source, dest);
-    if (result < 0) RaiseWhenConnectionLost(source, dest);
+    try {
+        FinishImport(frontEnd, plan, source, dest);
+    } catch (const EDatabaseError&) {
+        RethrowNamingDatabase(source, dest);
+    }
+    // A run that failed because a database went away says which.
+    RaiseWhenConnectionLost(source, dest);
     return result;
 }
