@@ -3,7 +3,6 @@
 #include "copier/Callbacks.h"
 #include "copier/CopierRun.h"
 #include "db/ADOConnection.h"
-#include "db/DatabaseInUse.h"
 #include "db/DbError.h"
 #include "titles/DatabaseGuards.h"
 #include "titles/TitlePreparation.h"
