@@ -4,6 +4,7 @@
 #include "titles/TitlePreparation.h"
 
 #include "copier/Callbacks.h"
+#include "copier/CatalogueNames.h"
 #include "db/ADOQuery.h"
 #include "db/Dialect.h"
 #include "support/Log.h"
@@ -19,6 +20,7 @@ void CreateGuidColumns(const TImportPlan& plan, TADOConnection& connection) {
         TADOQuery query(&connection);
         for (int i = 0; i < plan.ImportTableList.Count(); ++i) {
             const QString& table = plan.ImportTableList[i];
+            if (!IsWritableName(table, connection)) continue;  // listed only to be left out
             try {
                 dialect.ExecuteForUserTable(query, table, dialect.AddGuidColumnStatement(table));
             } catch (...) {
@@ -47,6 +49,7 @@ void DropGuidColumns(const TImportPlan& plan, TADOConnection& connection) {
         TADOQuery query(&connection);
         for (int i = 0; i < plan.ImportTableList.Count(); ++i) {
             const QString& table = plan.ImportTableList[i];
+            if (!IsWritableName(table, connection)) continue;
             try {
                 dialect.ExecuteForUserTable(query, table, dialect.DropGuidColumnStatement(table));
             } catch (...) {
