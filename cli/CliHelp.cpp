@@ -4,7 +4,10 @@ QString CliHelpText() {
     return QStringLiteral(R"HELP(Usage:
   road-import --source CONN --dest CONN (--titles CODES | --all-titles) --save yes|no
               [--on-duplicate cancel|ignore] [--timeout SECONDS] [--log FILE]
+              [--source-password-env VAR | --source-password-file FILE]
+              [--dest-password-env VAR | --dest-password-file FILE]
   road-import --source CONN --list-titles [--timeout SECONDS] [--log FILE]
+              [--source-password-env VAR | --source-password-file FILE]
   road-import --help
 
 Copies road titles (rows of the table "Титул") with every row that depends on them
@@ -19,6 +22,16 @@ Connections:
         Provider=SQLOLEDB.1;Data Source=host;Initial Catalog=db;User ID=u;Password=p
         Provider=PostgreSQL;Data Source=host:5432;Location=db;User ID=u;Password=p
       A value that holds ";" is written in double quotes.
+      A password written into CONN can be read by every user of the machine (the
+      process list, the shell history); keep it out of CONN with one of these:
+  --source-password-env VAR, --dest-password-env VAR
+      Take the connection's password from the environment variable VAR.
+  --source-password-file FILE, --dest-password-file FILE
+      Take the connection's password from the first line of FILE, which must belong
+      to the user and be closed to everyone else (chmod 600).
+      Without either, when CONN names a user (User ID) but no password and standard
+      input is a terminal, the password is asked for there, without echo.
+      The password is never shown in a message or written to the diagnostic log.
   --timeout SECONDS
       Command timeout of both connections, 30 to 3600 (default 30).
 
@@ -68,8 +81,9 @@ Interrupting:
 Exit status:
   0  the import was saved (with --list-titles: the list was printed)
   1  the import failed, was stopped or was not saved (--save no)
-  2  usage error (an unwritable --log FILE included); a connection that cannot be
-     opened (the driver's text is shown);
+  2  usage error (an unwritable --log FILE, an unset password variable, a password
+     file that others may read included); a connection that cannot be opened (the
+     driver's text is shown);
      a source whose title list cannot be read
   3  the run was refused: no title chosen, or titles already in the destination
      and --on-duplicate cancel

@@ -2,6 +2,7 @@
 
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
+#include "cli/Passwords.h"
 #include "cli/TerminalFrontEnd.h"
 #include "cli/TitleSelection.h"
 #include "db/ImportDBModule.h"
@@ -48,6 +49,19 @@ void CheckLogFileWritable(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         throw EUsageError(QStringLiteral("--log: cannot write the diagnostic log \"%1\": %2").arg(path, file.errorString()));
+}
+
+// The connection string with its password from where the options say; a password written
+// into the string itself works but is visible to every user of the machine, which is said.
+QString ConnectionWithPassword(const QString& connectionString, const TPasswordOrigin& origin, const QString& role,
+                               const QString& option, TConsole& console) {
+    const QString result = WithPassword(connectionString, origin, role, option);
+    if (result == connectionString && HoldsPassword(connectionString))
+        console.ErrText(QStringLiteral("road-import: warning: the password in %1 can be read by other users of this "
+                                       "machine (process list, shell history); %1-password-env or %1-password-file "
+                                       "keeps it off the command line")
+                            .arg(option));
+    return result;
 }
 
 // The memo of a failed run ends in "Ошибка импорта" alone; the cause went to the diagnostic log.
@@ -109,14 +123,20 @@ int RunCommandLine(const TCliOptions& options, TConsole& console) {
         CheckLogFileWritable(options.LogFile);
         LogFileName = options.LogFile;
     }
+    const QString source = ConnectionWithPassword(options.Source, options.SourcePassword, QStringLiteral("source"),
+                                                  QStringLiteral("--source"), console);
+    const QString dest = options.Mode == TCliMode::Import
+                             ? ConnectionWithPassword(options.Dest, options.DestPassword, QStringLiteral("destination"),
+                                                      QStringLiteral("--dest"), console)
+                             : QString();
     if (options.Mode == TCliMode::Import) InstallInterruptHandlers();
 
     TImportDBModule& module = *ImportDBModule;
     TTerminalFrontEnd frontEnd(console, TRunAnswers{options.Save, options.IgnoreDuplicates});
     try {
-        OpenConnection(module.ADOConnectionSource, options.Source, options.Timeout, QStringLiteral("source"));
+        OpenConnection(module.ADOConnectionSource, source, options.Timeout, QStringLiteral("source"));
         if (options.Mode == TCliMode::Import)
-            OpenConnection(module.ADOConnectionDest, options.Dest, options.Timeout, QStringLiteral("destination"));
+            OpenConnection(module.ADOConnectionDest, dest, options.Timeout, QStringLiteral("destination"));
         FillTitleList(frontEnd, module.SourceQuery);
     } catch (const ESourceUnusable& error) {
         console.ErrText(QStringLiteral("road-import: ") + error.message());
