@@ -65,8 +65,9 @@ Output:
   When the import fails, standard error also names the diagnostic log, which holds
   the cause.
   --log FILE
-      The diagnostic log file (default: this program's path with the extension ".log").
-      It must be writable.
+      The diagnostic log file (default: this program's path with the extension ".log",
+      or, where that cannot be written, road-import/road-import.log in $XDG_STATE_HOME,
+      else in ~/.local/state). It must be writable.
 
 Interrupting:
   SIGINT (Ctrl+C) or SIGTERM during the import acts as the window's "Отмена": the next
