@@ -68,9 +68,20 @@ TEST_F(CopierRunTest, CopiesInListOrderWithMarksAndAnnouncedRows) {
 
     EXPECT_EQ(result, 3);
     EXPECT_EQ(Asker.Asked, QStringList{SaveQuestion});
-    EXPECT_EQ(Lines, (QStringList{"Импорт таблицы B - 3 записей", "  Добавлена запись в таблицу C с кодом 100",
-                                  "  Добавлена запись в таблицу C с кодом 200", "Импорт таблицы A - 5 записей",
-                                  "Импорт таблицы S - 3 записей"}));
+    EXPECT_EQ(Lines.mid(0, 5), (QStringList{"Импорт таблицы B - 3 записей", "  Добавлена запись в таблицу C с кодом 100",
+                                           "  Добавлена запись в таблицу C с кодом 200", "Импорт таблицы A - 5 записей",
+                                           "Импорт таблицы S - 3 записей"}));
+    // Then, before the question, the counts: C's rows came in through B's references.
+    const QStringList table = Lines.mid(5);
+    ASSERT_EQ(table.size(), 7);
+    EXPECT_EQ(table[0], "Итоги импорта по таблицам:");
+    QStringList cells;
+    for (const QString& line : table.mid(1)) {
+        cells << line.simplified();
+        EXPECT_EQ(line.size(), table[1].size()) << "aligned: " << line.toStdString();
+    }
+    EXPECT_EQ(cells, (QStringList{"Таблица Добавлено Найдено Обновлено Ошибок По ссылке", "B 3 0 0 0 0", "C 2 0 0 0 2",
+                                  "A 5 0 0 0 0", "S 2 0 0 0 0", "Всего 12 0 0 0 2"}));
     EXPECT_EQ(Events, (QStringList{"start B 3 2/4", "row C 1", "row B 1", "row B 2", "row C 1", "row B 3",
                                    "start A 5 3/4", "row A 1", "row A 2", "row A 3", "row A 4", "row A 5",
                                    "start S 3 4/4", "row S 1", "row S 2", "finish"}));
@@ -126,7 +137,10 @@ TEST_F(CopierRunTest, FailedRunIsRolledBackAndTheNextRunCommits) {
     EXPECT_EQ(Run({"B", "A"}, {"10", "5, 6"}), 1) << "A's last row failed: A is not counted";
     EXPECT_EQ(CommittedDestRows("select * from B"), QStringList{"1|b10|1"});
     EXPECT_EQ(CommittedDestRows("select * from A"), QStringList{"1|a5|1"});
-    EXPECT_TRUE(Lines.last().startsWith("Не удалось добавить запись в таблицу A с кодом 6."));
+    EXPECT_EQ(Lines.filter("Не удалось добавить запись в таблицу A с кодом 6.").size(), 1);
+    // The refused row is counted by the step that failed it.
+    EXPECT_EQ(Lines.filter(QRegularExpression("^A ")).value(0).simplified(), "A 1 0 0 1 0");
+    EXPECT_EQ(Lines.last(), "Ошибки в таблице A: добавление отклонено: 1");
 }
 
 TEST_F(CopierRunTest, FailedCommitIsNotReportedAsSaved) {
