@@ -5,7 +5,7 @@ QString CliHelpText() {
   road-import --source CONN --dest CONN (--titles CODES | --all-titles) --save yes|no
               [--on-duplicate cancel|ignore] [--timeout SECONDS] [--log FILE]
               [--source-password-env VAR | --source-password-file FILE]
-              [--dest-password-env VAR | --dest-password-file FILE]
+              [--dest-password-env VAR | --dest-password-file FILE] [--summary FILE]
   road-import --source CONN --list-titles [--timeout SECONDS] [--log FILE]
               [--source-password-env VAR | --source-password-file FILE]
   road-import --help
@@ -64,6 +64,17 @@ Output:
   connection errors, and, only when it is a terminal, a progress line redrawn in place.
   When the import fails, standard error also names the diagnostic log, which holds
   the cause.
+  Just before "Импорт прошел успешно, сохранить?" the memo shows a table of what the
+  run did, per table that had any row: rows added ("Добавлено"), found in the
+  destination and reused ("Найдено"), found and updated ("Обновлено"), failed
+  ("Ошибок", each kind named on a line of its own below the table), and, of the added
+  and found ones, those pulled in through a reference ("По ссылке"); then a total.
+  --summary FILE
+      Once the run has ended, write the same counts to FILE as JSON: "outcome" (saved,
+      declined, stopped, failed, or refused when the preparation refused the run),
+      "titles" (code and name of each title of the run), "tables" (per table:
+      inserted, reused, updated, failed, failures by kind, pulled_in) and "total".
+      A FILE that cannot be written is a usage error before anything runs.
   --log FILE
       The diagnostic log file (default: this program's path with the extension ".log",
       or, where that cannot be written, road-import/road-import.log in $XDG_STATE_HOME,

@@ -3,7 +3,7 @@
 //   road-import --source CONN --dest CONN (--titles CODES | --all-titles) --save yes|no
 //               [--on-duplicate cancel|ignore] [--timeout SECONDS] [--log FILE]
 //               [--source-password-env VAR | --source-password-file FILE]
-//               [--dest-password-env VAR | --dest-password-file FILE]
+//               [--dest-password-env VAR | --dest-password-file FILE] [--summary FILE]
 //   road-import --source CONN --list-titles [--timeout SECONDS] [--log FILE]
 //               [--source-password-env VAR | --source-password-file FILE]
 //   road-import --help
@@ -32,6 +32,7 @@ struct TCliOptions {
     bool IgnoreDuplicates = false;
     int Timeout = 30;
     QString LogFile;
+    QString SummaryFile;
     TPasswordOrigin SourcePassword;
     TPasswordOrigin DestPassword;
 };

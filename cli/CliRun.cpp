@@ -3,6 +3,7 @@
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
 #include "cli/Passwords.h"
+#include "cli/RunSummary.h"
 #include "cli/TerminalFrontEnd.h"
 #include "cli/TitleSelection.h"
 #include "db/ImportDBModule.h"
@@ -79,13 +80,29 @@ void PrintTitleList(const TTerminalFrontEnd& frontEnd, TConsole& console) {
         console.OutLine(frontEnd.ItemCaption(i) + QLatin1Char('\t') + frontEnd.ItemSubItem(i));
 }
 
-int RunImport(const TCliOptions& options, TTerminalFrontEnd& frontEnd, TImportDBModule& module, TConsole& console) {
+// The titles the run was for: those still ticked once the preparation has dealt with the
+// duplicates.
+void CollectRunTitles(const TTerminalFrontEnd& frontEnd, TRunSummary& summary) {
+    summary.Titles.clear();
+    for (int i = 0; i < frontEnd.ItemCount(); ++i)
+        if (frontEnd.ItemChecked(i)) summary.Titles.append({frontEnd.ItemCaption(i), frontEnd.ItemSubItem(i)});
+}
+
+TRunOutcome UnsavedOutcome(const TTerminalFrontEnd& frontEnd) {
+    if (frontEnd.StopWasAsked()) return TRunOutcome::Stopped;
+    if (frontEnd.SaveWasDeclined()) return TRunOutcome::Declined;
+    return TRunOutcome::Failed;
+}
+
+int RunImport(const TCliOptions& options, TTerminalFrontEnd& frontEnd, TImportDBModule& module, TConsole& console,
+              TRunSummary& summary) {
     if (options.AllTitles) TickAllTitles(frontEnd);
     else TickTitleCodes(frontEnd, options.TitleCodes);
 
     // Nothing has been changed yet: an interrupt so far simply ends the program.
     if (InterruptRequested()) {
         console.ErrText(QStringLiteral("road-import: interrupted before the import began; nothing was changed"));
+        summary.Outcome = TRunOutcome::Stopped;
         return esNotSaved;
     }
 
@@ -94,19 +111,40 @@ int RunImport(const TCliOptions& options, TTerminalFrontEnd& frontEnd, TImportDB
         explicit TAskerScope(TQuestionAsker* asker) { SetQuestionAsker(asker); }
         ~TAskerScope() { SetQuestionAsker(nullptr); }
     } askerScope(&frontEnd);
+    struct TTitlesAtEnd {
+        const TTerminalFrontEnd& FrontEnd;
+        TRunSummary& Summary;
+        ~TTitlesAtEnd() { CollectRunTitles(FrontEnd, Summary); }
+    } titlesAtEnd{frontEnd, summary};
     try {
-        const int result = RunTitleImport(frontEnd, plan, module.ADOConnectionSource, module.ADOConnectionDest);
-        if (result >= 0) return esSaved;
+        const int result =
+            RunTitleImport(frontEnd, plan, module.ADOConnectionSource, module.ADOConnectionDest, &summary.Counts);
+        if (result >= 0) {
+            summary.Outcome = TRunOutcome::Saved;
+            return esSaved;
+        }
+        summary.Outcome = UnsavedOutcome(frontEnd);
         if (!frontEnd.UnsavedByAnswer()) ReportFailedRun(console);
         return esNotSaved;
     } catch (const EAbort&) {
+        summary.Outcome = TRunOutcome::Refused;
         return esRefused;
     } catch (const Exception& error) {
         // A database error of the preparation: the window shows it in an error box.
+        summary.Outcome = TRunOutcome::Failed;
         console.ClearProgress();
         console.ErrText(QStringLiteral("Ошибка: ") + WithClosingPunctuation(error.message()));
         return esNotSaved;
     }
+}
+
+// The summary goes out once the run has ended, whatever the end was.
+int WithSummaryWritten(const TCliOptions& options, const TRunSummary& summary, TConsole& console, int status) {
+    if (options.Mode != TCliMode::Import || options.SummaryFile.isEmpty()) return status;
+    const QString failure = WriteRunSummary(options.SummaryFile, summary);
+    if (!failure.isEmpty())
+        console.ErrText(QStringLiteral("road-import: cannot write the summary \"%1\": %2").arg(options.SummaryFile, failure));
+    return status;
 }
 
 }  // namespace
@@ -123,6 +161,7 @@ int RunCommandLine(const TCliOptions& options, TConsole& console) {
         CheckLogFileWritable(options.LogFile);
         LogFileName = options.LogFile;
     }
+    if (!options.SummaryFile.isEmpty()) CheckSummaryFileWritable(options.SummaryFile);
     const QString source = ConnectionWithPassword(options.Source, options.SourcePassword, QStringLiteral("source"),
                                                   QStringLiteral("--source"), console);
     const QString dest = options.Mode == TCliMode::Import
@@ -140,12 +179,14 @@ int RunCommandLine(const TCliOptions& options, TConsole& console) {
         FillTitleList(frontEnd, module.SourceQuery);
     } catch (const ESourceUnusable& error) {
         console.ErrText(QStringLiteral("road-import: ") + error.message());
-        return esUsage;
+        return WithSummaryWritten(options, TRunSummary(), console, esUsage);
     }
 
     if (options.Mode == TCliMode::ListTitles) {
         PrintTitleList(frontEnd, console);
         return esSaved;
     }
-    return RunImport(options, frontEnd, module, console);
+    TRunSummary summary;
+    const int status = RunImport(options, frontEnd, module, console, summary);
+    return WithSummaryWritten(options, summary, console, status);
 }
