@@ -4,6 +4,7 @@
 #include "CopierTestSupport.h"
 
 #include "copier/CopierRun.h"
+#include "copier/RunCounts.h"
 #include "support/EAbort.h"
 #include "support/Log.h"
 
@@ -40,7 +41,7 @@ protected:
         const TStringList tableList = MakeList(tables, marks);
         const TStringList orderList = order ? MakeList(*order) : TStringList();
         return ImportTables(tableList, MakeList(selections), MatchTables, MatchColumns, Source, Dest,
-                            order ? &orderList : (UseDerivedOrder ? nullptr : &tableList));
+                            order ? &orderList : (UseDerivedOrder ? nullptr : &tableList), &Counts);
     }
 
     // Every row of every table of the chain, as the destination has committed it.
@@ -54,6 +55,7 @@ protected:
     TStringList MatchTables;
     TStringList MatchColumns;
     bool UseDerivedOrder = false;
+    TRunCounts Counts;  // what the last run did
 };
 
 TEST_F(CopierRunTest, CopiesInListOrderWithMarksAndAnnouncedRows) {
@@ -203,6 +205,12 @@ TEST_F(UserStopTest, StopAndKeepCommitsWhatWasCopied) {
     EXPECT_EQ(Lines.last(), "Импорт прерван пользователем, изменения БУДУТ ВНЕСЕНЫ в базу");
     EXPECT_EQ(Events.count("finish"), 1);
     EXPECT_EQ(CommittedDestRows("select Name from A"), QStringList{"a4"});
+    // The counts hold what was done before the stop; the memo's table belongs to the save
+    // question only.
+    EXPECT_EQ(Counts.Tables(), QStringList{"A"});
+    EXPECT_EQ(Counts.Total().Inserted, 1);
+    EXPECT_EQ(Counts.Total().Failed, 0);
+    EXPECT_TRUE(Lines.filter("Итоги импорта").isEmpty());
     EXPECT_EQ(CommittedDestRows("select Note from Marker"), QStringList{"finished"})
         << "OnFinish ran inside the transaction, before the COMMIT";
     QFile log(Dir.Path("copier.log"));
