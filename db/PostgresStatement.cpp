@@ -2,30 +2,26 @@
 
 #include "db/BackendOpen.h"
 #include "db/DbError.h"
+#include "db/Libpq.h"
 #include "db/SqlText.h"
+#include "db/ValueBinding.h"
 
 #include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlQuery>
-#include <dlfcn.h>
 
 namespace {
 
 const QString SavepointName = QStringLiteral("tadoquery_statement");
 
 // libpq's PQtransactionStatus answers from the state the server reports after every
-// command. libpq is loaded with the driver; its function is looked up there, so that the
-// layer needs neither libpq's headers nor a link of its own.
+// command.
 enum TTransactionStatus { TransIdle = 0, TransActive = 1, TransInTrans = 2, TransInError = 3, TransUnknown = 4 };
 using TTransactionStatusProc = int (*)(const void*);
 
 TTransactionStatusProc TransactionStatusProc() {
-    static const TTransactionStatusProc proc = [] {
-        void* library = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
-        if (!library) return TTransactionStatusProc(nullptr);
-        return reinterpret_cast<TTransactionStatusProc>(dlsym(library, "PQtransactionStatus"));
-    }();
+    static const auto proc = reinterpret_cast<TTransactionStatusProc>(LibpqFunction("PQtransactionStatus"));
     return proc;
 }
 
@@ -89,7 +85,7 @@ QString PostgresTextWithLiterals(const QSqlDatabase& db, const QString& sql, con
             }
         if (!found) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
         // Parenthesised, so that a negative number stays one operand ("x-:v" with v = -1).
-        text += QLatin1Char('(') + PostgresLiteral(db, found->Value) + QLatin1Char(')');
+        text += QLatin1Char('(') + PostgresLiteral(db, BindValueOf(*found, TBackendKind::PostgreSql)) + QLatin1Char(')');
         pos += length + 1;
     }
     return text;
