@@ -1,0 +1,345 @@
+#include "settings/Storage.h"
+
+#include "settings/StorageManager.h"
+#include "settings/StorageRegistry.h"
+#include "settings/WindowPlacement.h"
+#include "support/Exception.h"
+#include "support/Log.h"
+
+#include <QCloseEvent>
+#include <QWidget>
+
+std::function<void(const QString& message)> TStorage::HookErrorHandler;
+
+namespace {
+
+// Both registry keys are closed at the end of every save and restore, also when a step failed.
+template <class F>
+struct TAtExit {
+    F Action;
+    ~TAtExit() { Action(); }
+};
+template <class F>
+TAtExit(F) -> TAtExit<F>;
+
+void ReportHookError(const QString& message) {
+    if (TStorage::HookErrorHandler) {
+        TStorage::HookErrorHandler(message);
+        return;
+    }
+    WriteLog(message, 0);
+}
+
+// A stored text that is a whole number.
+bool ParseInteger(const QString& text, int& value) {
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok, 10);
+    if (ok) value = number;
+    return ok;
+}
+
+const QString UniversalForm = QStringLiteral("TUniversalForm");
+
+}  // namespace
+
+TStorage::TStorage(QObject* owner) : QObject(owner) {
+    StorageRegistry::AddStorage(this);
+    if (auto* widget = qobject_cast<QWidget*>(owner)) {
+        Hooked = widget;
+        widget->installEventFilter(this);
+    }
+}
+
+TStorage::~TStorage() {
+    StorageRegistry::RemoveStorage(this);
+    if (Hooked) Hooked->removeEventFilter(this);
+}
+
+void TStorage::SetManagerName(const QString& value) {
+    FManagerName = FindStorageManager(value) ? value : QString();
+}
+
+void TStorage::SetStoredProps(const QStringList& value) { Props.SetEntries(value); }
+
+void TStorage::ManagerRemoved() {
+    if (!FManagerName.isEmpty() && !FindStorageManager(FManagerName)) FManagerName.clear();
+}
+
+TStorageManager* TStorage::Manager() const {
+    const QList<TStorageManager*>& all = StorageManagers();
+    if (all.isEmpty()) return nullptr;
+    if (parent())
+        for (TStorageManager* manager : parent()->findChildren<TStorageManager*>())
+            if (manager->ManagerName() == FManagerName) return manager;
+    if (TStorageManager* named = FindStorageManager(FManagerName)) return named;
+    return all.first();
+}
+
+QWidget* TStorage::Window() const {
+    auto* widget = qobject_cast<QWidget*>(parent());
+    return widget && widget->isWindow() ? widget : nullptr;
+}
+
+QString TStorage::KeyPath() const {
+    const TStorageManager* manager = Manager();
+    return manager ? manager->KeyPath(FPlugin) : TStorageManager::FallbackKeyPath();
+}
+
+QString TStorage::SubkeyName() const {
+    if (IsLoaded) return LoadedClassName;
+    return Window() ? QString::fromLatin1(Window()->metaObject()->className()) : UniversalForm;
+}
+
+void TStorage::Loaded() {
+    LoadedClassName = Window() ? QString::fromLatin1(Window()->metaObject()->className()) : UniversalForm;
+    IsLoaded = true;
+    Props.Bind(parent());
+}
+
+TRegistryKey& TStorage::Key(std::unique_ptr<TRegistryKey>& key, TRegistryRoot root) {
+    const QString path = KeyPath();
+    if (!key || key->KeyPath() != path) key = std::make_unique<TRegistryKey>(root, path);
+    return *key;
+}
+
+void TStorage::CloseKeys() {
+    if (UserKey) UserKey->Close();
+    if (MachineKey) MachineKey->Close();
+    UserKey.reset();
+    MachineKey.reset();
+}
+
+bool TStorage::WritesToMachine() const {
+    const TStorageManager* manager = Manager();
+    return manager && manager->StoreToLocalMachine();
+}
+
+// ---- accessors ------------------------------------------------------------------------------
+
+QString TStorage::ReadString(const QString& name, const QString& defaultValue) {
+    return ReadString(SubkeyName(), name, defaultValue);
+}
+
+QString TStorage::ReadString(const QString& section, const QString& name, const QString& defaultValue) {
+    // The machine's value, read first, is the default of the user's read.
+    QString value = defaultValue;
+    TRegistryKey& machine = Key(MachineKey, TRegistryRoot::LocalMachine);
+    try {
+        if (machine.ValueExists(section, name)) value = machine.ReadString(section, name);
+    } catch (const Exception&) {
+        // The machine's root only ever supplies defaults.
+    }
+    TRegistryKey& user = Key(UserKey, TRegistryRoot::CurrentUser);
+    if (user.ValueExists(section, name)) value = user.ReadString(section, name);
+    return value;
+}
+
+int TStorage::ReadInteger(const QString& name, int defaultValue) {
+    return ReadInteger(SubkeyName(), name, defaultValue);
+}
+
+int TStorage::ReadInteger(const QString& section, const QString& name, int defaultValue) {
+    int value = defaultValue;
+    TRegistryKey& machine = Key(MachineKey, TRegistryRoot::LocalMachine);
+    try {
+        if (machine.ValueExists(section, name)) ParseInteger(machine.ReadString(section, name), value);
+    } catch (const Exception&) {
+    }
+    TRegistryKey& user = Key(UserKey, TRegistryRoot::CurrentUser);
+    if (user.ValueExists(section, name)) ParseInteger(user.ReadString(section, name), value);
+    return value;
+}
+
+bool TStorage::ReadBool(const QString& name, bool defaultValue) { return ReadBool(SubkeyName(), name, defaultValue); }
+
+bool TStorage::ReadBool(const QString& section, const QString& name, bool defaultValue) {
+    return ReadInteger(section, name, defaultValue ? 1 : 0) != 0;
+}
+
+void TStorage::WriteString(const QString& name, const QString& value) { WriteString(SubkeyName(), name, value); }
+
+void TStorage::WriteString(const QString& section, const QString& name, const QString& value) {
+    Key(UserKey, TRegistryRoot::CurrentUser).WriteString(section, name, value);
+    if (!WritesToMachine()) return;
+    try {
+        Key(MachineKey, TRegistryRoot::LocalMachine).WriteString(section, name, value);
+    } catch (const Exception&) {
+        // Without the right to write the machine's root the user's value is enough.
+    }
+}
+
+void TStorage::WriteInteger(const QString& name, int value) { WriteString(name, QString::number(value)); }
+
+void TStorage::WriteInteger(const QString& section, const QString& name, int value) {
+    WriteString(section, name, QString::number(value));
+}
+
+void TStorage::WriteBool(const QString& name, bool value) { WriteInteger(name, value ? 1 : 0); }
+
+void TStorage::WriteBool(const QString& section, const QString& name, bool value) {
+    WriteInteger(section, name, value ? 1 : 0);
+}
+
+// ---- save and restore -----------------------------------------------------------------------
+
+void TStorage::Save() {
+    QWidget* window = Window();
+    if (!window) return;
+    TAtExit closeKeys{[this] { CloseKeys(); }};
+    SaveSteps(window);
+}
+
+void TStorage::SaveSteps(QWidget* window) {
+    if (!IsLoaded) Loaded();
+    const TWindowPlacement placement = GetWindowPlacement(window);
+    WriteInteger(QStringLiteral("Flags"), placement.Flags);
+    WriteInteger(QStringLiteral("ShowCmd"), placement.ShowCmd);
+    WriteString(QStringLiteral("MinMaxPos"),
+                FormatPlacementWords(placement.MinX, placement.MinY, placement.MaxX, placement.MaxY));
+    WriteString(QStringLiteral("NormPos"), FormatPlacementWords(placement.Normal.Left, placement.Normal.Top,
+                                                                placement.Normal.Right, placement.Normal.Bottom));
+    if (FOptions.testFlag(soActiveControl))
+        if (const QWidget* active = window->focusWidget(); active && active != window)
+            WriteString(QStringLiteral("ActiveControl"), active->objectName());
+    try {
+        Props.Save(*this);
+    } catch (const std::exception&) {
+    }
+    if (OnSave) {
+        bool proceed = true;
+        if (OnSaveFilter) OnSaveFilter(this, proceed);
+        if (proceed) OnSave(this);
+    }
+    Saved = true;
+}
+
+void TStorage::Restore() {
+    QWidget* window = Window();
+    if (!window) return;
+    TAtExit closeKeys{[this] { CloseKeys(); }};
+    RestoreSteps(window);
+}
+
+void TStorage::RestoreSteps(QWidget* window) {
+    if (!IsLoaded) Loaded();
+    Saved = false;
+    RestorePlacement(window);
+    try {
+        Props.Restore(*this);
+    } catch (const std::exception&) {
+    }
+    if (OnRestore) {
+        bool proceed = true;
+        if (OnRestoreFilter) OnRestoreFilter(this, proceed);
+        if (proceed) OnRestore(this);
+    }
+    if (FOptions.testFlag(soActiveControl)) RestoreActiveControl(window);
+}
+
+void TStorage::RestorePlacement(QWidget* window) {
+    if (!(FOptions & (soState | soPosition))) return;
+    if (FOptions.testFlag(soPosition)) RestorePosition(window);
+    if (FOptions.testFlag(soState)) RestoreState(window);
+    window->update();
+}
+
+void TStorage::RestorePosition(QWidget* window) {
+    // Flags and the minimised and maximised positions are carried by the stored format; Qt
+    // places minimised and maximised windows itself.
+    ReadInteger(QStringLiteral("Flags"), 0);
+    bool restored = false;
+    if (!ReadString(QStringLiteral("MinMaxPos"), QString()).isEmpty()) {
+        const QString normPos = ReadString(QStringLiteral("NormPos"), QString());
+        if (!normPos.isEmpty()) {
+            const QList<int> words = PlacementWords(normPos);
+            TPlacementRect rect{words[0], words[1], words[2], words[3]};
+            if (!IsSizeable(window)) {
+                rect.Right = rect.Left + window->width();
+                rect.Bottom = rect.Top + window->height();
+            }
+            // A rectangle without area, or off every screen, would leave the window where
+            // nobody can reach it: the window keeps its default place instead.
+            if (rect.Right > rect.Left && rect.Bottom > rect.Top && IsOnSomeScreen(rect)) {
+                SetWindowPlacement(window, rect);
+                restored = true;
+            }
+        }
+    }
+    if (!restored && OnGetDefaultWindowPos) {
+        TPlacementRect rect = DefaultWindowRect(FDefaultWindowPos, window);
+        QRect qrect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
+        OnGetDefaultWindowPos(this, qrect);
+        SetWindowPlacement(window, {qrect.x(), qrect.y(), qrect.x() + qrect.width(), qrect.y() + qrect.height()});
+    }
+}
+
+void TStorage::RestoreState(QWidget* window) {
+    const int showCmd = ReadInteger(QStringLiteral("ShowCmd"), -1);
+    Qt::WindowState state = Qt::WindowNoState;
+    if (showCmd == -1) {
+        // Nothing usable stored: the event decides, or the window keeps its designed state.
+        if (!OnGetDefaultWindowState) return;
+        OnGetDefaultWindowState(this, state);
+    } else if (showCmd == 2 || showCmd == 6) {
+        state = Qt::WindowMinimized;
+    } else if (showCmd == 3) {
+        state = Qt::WindowMaximized;
+    }
+    const Qt::WindowStates kept = window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    window->setWindowState(kept | state);
+}
+
+void TStorage::RestoreActiveControl(QWidget* window) {
+    const QString name = ReadString(QStringLiteral("ActiveControl"), QString());
+    auto* control = qobject_cast<QWidget*>(FindComponent(window, name));
+    if (control && control->isVisibleTo(window) && control->isEnabled() && control->focusPolicy() != Qt::NoFocus)
+        control->setFocus();
+}
+
+// ---- window hooks ---------------------------------------------------------------------------
+
+void TStorage::RunHook(void (TStorage::*step)()) {
+    try {
+        (this->*step)();
+    } catch (const std::exception& error) {
+        const auto* own = dynamic_cast<const Exception*>(&error);
+        ReportHookError(own ? own->message() : QString::fromLocal8Bit(error.what()));
+    }
+}
+
+bool TStorage::WindowBeingDestroyed(QObject* watched) const {
+    // The hide that the toolkit's widget destructor sends comes after the window's own class
+    // is gone: its handlers and fields must not be reached any more.
+    return IsLoaded && QString::fromLatin1(watched->metaObject()->className()) != LoadedClassName;
+}
+
+bool TStorage::HandleClose(QObject* watched, QEvent* event) {
+    // The window's own close handler decides first; the storage saves only a close it allows.
+    InCloseQuery = true;
+    watched->event(event);
+    InCloseQuery = false;
+    if (event->isAccepted() && FActive) RunHook(&TStorage::Save);
+    return true;
+}
+
+bool TStorage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != Hooked || watched != parent() || !Window()) return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::Show:
+            // Spontaneous shows come from the platform (a minimised window brought back).
+            if (event->spontaneous()) break;
+            if (!IsLoaded) Loaded();
+            if (FActive) RunHook(&TStorage::Restore);
+            break;
+        case QEvent::Close:
+            if (InCloseQuery) break;
+            return HandleClose(watched, event);
+        case QEvent::Hide:
+            if (event->spontaneous() || WindowBeingDestroyed(watched)) break;
+            if (FActive && !Saved) RunHook(&TStorage::Save);
+            break;
+        default:
+            break;
+    }
+    return QObject::eventFilter(watched, event);
+}
