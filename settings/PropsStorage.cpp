@@ -75,23 +75,32 @@ QMetaProperty FindProperty(const QObject* object, const QString& name) {
     return QMetaProperty();
 }
 
-// An object property: empty text under its own name, then each property of the referenced
-// object under the name extended by that property's name.
-void SaveProperty(TStorage& storage, const QObject* object, const QMetaProperty& property,
-                  const QString& valueName, QSet<const QObject*>& visited) {
-    if (KindOf(property) != TKind::Object) {
-        storage.WriteString(valueName, PropertyText(object, property).trimmed());
-        return;
-    }
-    storage.WriteString(valueName, QString());
-    const QObject* referenced = property.read(object).value<QObject*>();
+// Calls action for each storable property of an object referenced by an object property, with
+// the value name extended by that property's name; an object already visited is not again.
+template <class F>
+void ForEachReferencedProperty(QObject* referenced, const QString& valueName, QSet<const QObject*>& visited,
+                               F action) {
     if (!referenced || visited.contains(referenced)) return;
     visited.insert(referenced);
     const QMetaObject* meta = referenced->metaObject();
     for (int i = 0; i < meta->propertyCount(); ++i)
         if (IsStorableProperty(meta->property(i)))
-            SaveProperty(storage, referenced, meta->property(i),
-                         valueName + QString::fromLatin1(meta->property(i).name()), visited);
+            action(referenced, meta->property(i), valueName + QString::fromLatin1(meta->property(i).name()));
+}
+
+// An object property: empty text under its own name, then each property of the referenced
+// object under the name extended by that property's name.
+void SaveProperty(TStorage& storage, QObject* object, const QMetaProperty& property, const QString& valueName,
+                  QSet<const QObject*>& visited) {
+    if (KindOf(property) != TKind::Object) {
+        storage.WriteString(valueName, PropertyText(object, property).trimmed());
+        return;
+    }
+    storage.WriteString(valueName, QString());
+    ForEachReferencedProperty(property.read(object).value<QObject*>(), valueName, visited,
+                              [&](QObject* inner, const QMetaProperty& innerProperty, const QString& innerName) {
+                                  SaveProperty(storage, inner, innerProperty, innerName, visited);
+                              });
 }
 
 void RestoreProperty(TStorage& storage, QObject* object, const QMetaProperty& property, const QString& valueName,
@@ -105,14 +114,10 @@ void RestoreProperty(TStorage& storage, QObject* object, const QMetaProperty& pr
         }
         return;
     }
-    QObject* referenced = property.read(object).value<QObject*>();
-    if (!referenced || visited.contains(referenced)) return;
-    visited.insert(referenced);
-    const QMetaObject* meta = referenced->metaObject();
-    for (int i = 0; i < meta->propertyCount(); ++i)
-        if (IsStorableProperty(meta->property(i)))
-            RestoreProperty(storage, referenced, meta->property(i),
-                            valueName + QString::fromLatin1(meta->property(i).name()), visited);
+    ForEachReferencedProperty(property.read(object).value<QObject*>(), valueName, visited,
+                              [&](QObject* inner, const QMetaProperty& innerProperty, const QString& innerName) {
+                                  RestoreProperty(storage, inner, innerProperty, innerName, visited);
+                              });
 }
 
 }  // namespace
@@ -238,26 +243,29 @@ void TPropsStorage::DropRemovedComponents() {
     Items.removeIf([](const TEntry& entry) { return entry.Component.isNull(); });
 }
 
-void TPropsStorage::Save(TStorage& storage) {
+template <class F>
+void TPropsStorage::ForEachBoundProperty(F action) {
     DropRemovedComponents();
     for (const TEntry& entry : std::as_const(Items)) {
         if (!entry.Component) continue;
         const QMetaProperty property = FindProperty(entry.Component, entry.Property);
         if (!property.isValid() || !IsStorableProperty(property)) continue;
         QSet<const QObject*> visited{entry.Component};
-        SaveProperty(storage, entry.Component, property,
-                     entry.Component->objectName() + QLatin1Char('_') + QString::fromLatin1(property.name()), visited);
+        action(entry.Component.data(), property,
+               entry.Component->objectName() + QLatin1Char('_') + QString::fromLatin1(property.name()), visited);
     }
 }
 
+void TPropsStorage::Save(TStorage& storage) {
+    ForEachBoundProperty([&](QObject* component, const QMetaProperty& property, const QString& valueName,
+                             QSet<const QObject*>& visited) {
+        SaveProperty(storage, component, property, valueName, visited);
+    });
+}
+
 void TPropsStorage::Restore(TStorage& storage) {
-    DropRemovedComponents();
-    for (const TEntry& entry : std::as_const(Items)) {
-        if (!entry.Component) continue;
-        const QMetaProperty property = FindProperty(entry.Component, entry.Property);
-        if (!property.isValid() || !IsStorableProperty(property)) continue;
-        QSet<const QObject*> visited{entry.Component};
-        RestoreProperty(storage, entry.Component, property,
-                        entry.Component->objectName() + QLatin1Char('_') + QString::fromLatin1(property.name()), visited);
-    }
+    ForEachBoundProperty([&](QObject* component, const QMetaProperty& property, const QString& valueName,
+                             QSet<const QObject*>& visited) {
+        RestoreProperty(storage, component, property, valueName, visited);
+    });
 }

@@ -35,6 +35,10 @@ private:
     };
     void BindEntries();
     void DropRemovedComponents();
+    // Calls action(component, property, value name, visited objects) for each bound entry
+    // whose property takes part.
+    template <class F>
+    void ForEachBoundProperty(F action);
 
     QList<TEntry> Items;
     QPointer<QObject> Owner;

@@ -182,6 +182,13 @@ void TStorage::WriteBool(const QString& section, const QString& name, bool value
 
 // ---- save and restore -----------------------------------------------------------------------
 
+void TStorage::CallFiltered(const TNotifyEvent& handler, const TStorateFilterFunc& filter) {
+    if (!handler) return;
+    bool proceed = true;
+    if (filter) filter(this, proceed);
+    if (proceed) handler(this);
+}
+
 void TStorage::Save() {
     QWidget* window = Window();
     if (!window) return;
@@ -205,11 +212,7 @@ void TStorage::SaveSteps(QWidget* window) {
         Props.Save(*this);
     } catch (const std::exception&) {
     }
-    if (OnSave) {
-        bool proceed = true;
-        if (OnSaveFilter) OnSaveFilter(this, proceed);
-        if (proceed) OnSave(this);
-    }
+    CallFiltered(OnSave, OnSaveFilter);
     Saved = true;
 }
 
@@ -228,11 +231,7 @@ void TStorage::RestoreSteps(QWidget* window) {
         Props.Restore(*this);
     } catch (const std::exception&) {
     }
-    if (OnRestore) {
-        bool proceed = true;
-        if (OnRestoreFilter) OnRestoreFilter(this, proceed);
-        if (proceed) OnRestore(this);
-    }
+    CallFiltered(OnRestore, OnRestoreFilter);
     if (FOptions.testFlag(soActiveControl)) RestoreActiveControl(window);
 }
 

@@ -122,6 +122,8 @@ private:
     TRegistryKey& Key(std::unique_ptr<TRegistryKey>& key, TRegistryRoot root);
     void CloseKeys();
     bool WritesToMachine() const;
+    // The window's own handler, unless its filter vetoes the call.
+    void CallFiltered(const TNotifyEvent& handler, const TStorateFilterFunc& filter);
     void SaveSteps(QWidget* window);
     void RestoreSteps(QWidget* window);
     void RestorePlacement(QWidget* window);
