@@ -6,7 +6,7 @@
 
 namespace {
 
-// The provider values, after the twelve: an older reader ignores them.
+// The provider values, written after the twelve: an older reader ignores them.
 const QString SourceProvider = QStringLiteral("OLEDBDriverEdit");
 const QString DestProvider = QStringLiteral("OLEDBDriverEdit1");
 
@@ -42,6 +42,10 @@ int ClampedTimeout(int seconds) { return qBound(MinTimeout, seconds, MaxTimeout)
 }  // namespace
 
 void RestoreWizardSettings(TStorage& storage, TSavedFrameFields& source, TSavedFrameFields& dest) {
+    // The frames' types come back first, so that the fields below land in frames of their kind.
+    source.SetProvider(storage.ReadString(SourceProvider, source.Provider()));
+    dest.SetProvider(storage.ReadString(DestProvider, dest.Provider()));
+
     source.SetServerName(storage.ReadString(QStringLiteral("ServerNameEdit"), QString()));
     dest.SetServerName(storage.ReadString(QStringLiteral("ServerNameEdit1"), QString()));
 
@@ -56,7 +60,4 @@ void RestoreWizardSettings(TStorage& storage, TSavedFrameFields& source, TSavedF
 
     source.SetTimeout(ClampedTimeout(storage.ReadInteger(QStringLiteral("TimeOut"), source.Timeout())));
     dest.SetTimeout(ClampedTimeout(storage.ReadInteger(QStringLiteral("TimeOut1"), source.Timeout())));
-
-    source.SetProvider(storage.ReadString(SourceProvider, source.Provider()));
-    dest.SetProvider(storage.ReadString(DestProvider, dest.Provider()));
 }

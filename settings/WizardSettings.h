@@ -37,5 +37,6 @@ constexpr int MaxTimeout = 3600;
 
 // Storage1Save: writes the twelve values in their order, then the two provider values.
 void SaveWizardSettings(TStorage& storage, const TSavedFrameFields& source, const TSavedFrameFields& dest);
-// Storage1Restore: reads them in the same order, with the defaults and fallbacks of each.
+// Storage1Restore: reads the two provider values, then the twelve in their order, with the
+// defaults and fallbacks of each.
 void RestoreWizardSettings(TStorage& storage, TSavedFrameFields& source, TSavedFrameFields& dest);

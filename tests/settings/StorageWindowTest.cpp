@@ -7,6 +7,7 @@
 #include "settings/StorageManager.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -86,8 +87,10 @@ TEST_F(StorageWindow, RestoresOnShowAndSavesExactlyOncePerClose) {
     TTestForm again;
     again.show();
     EXPECT_EQ(again.geometry(), QRect(150, 160, 400, 300));
-    again.hide();  // a hide without close saves once too
-    EXPECT_EQ(again.Saves, 1);
+    again.Storage1->OnSaveFilter = [](TStorage*, bool& proceed) { proceed = false; };
+    again.hide();  // a hide without close saves too; the filter vetoes only the window's handler
+    EXPECT_EQ(again.Saves, 0);
+    EXPECT_TRUE(again.Storage1->IsSaved());
 }
 
 TEST_F(StorageWindow, UnusableStoredPlacementsLeaveTheDesignedPlaceAndNormalState) {
@@ -107,6 +110,16 @@ TEST_F(StorageWindow, UnusableStoredPlacementsLeaveTheDesignedPlaceAndNormalStat
     TTestForm withoutMinMax;
     withoutMinMax.show();
     EXPECT_EQ(withoutMinMax.geometry(), QRect(100, 100, 400, 300)) << "NormPos is read only after MinMaxPos";
+
+    QFile damaged(Files.UserFile());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("\x01\x02[[[\n=\nNormPos\n@Variant(\\0\n");
+    damaged.close();
+    TTestForm fromDamaged;
+    fromDamaged.show();
+    EXPECT_EQ(fromDamaged.geometry(), QRect(100, 100, 400, 300));
+    fromDamaged.close();
+    EXPECT_EQ(Saved("NormPos"), "100,100,500,400") << "a damaged file is written anew";
 }
 
 TEST_F(StorageWindow, AFixedBorderWindowGetsItsPositionButKeepsItsSize) {
