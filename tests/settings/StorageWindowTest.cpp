@@ -152,6 +152,10 @@ TEST_F(StorageWindow, RestoresTheStateAndAsksTheEventsWhenNothingIsStored) {
         form.close();
     }
     EXPECT_EQ(Saved("ShowCmd"), "3");
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const int left = work.x() + work.width() - 405, top = work.y() + work.height() - 305;
+    EXPECT_EQ(Saved("NormPos"), QString("%1,%2,%3,%4").arg(left).arg(top).arg(left + 400).arg(top + 300))
+        << "a maximised window keeps its normal rectangle";
     TTestForm reopened;
     reopened.show();
     EXPECT_TRUE(reopened.windowState() & Qt::WindowMaximized);
