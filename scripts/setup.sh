@@ -11,6 +11,7 @@ packages=(
   unixodbc-dev tdsodbc libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  postgresql-15
 )
 
 missing=()
