@@ -243,9 +243,9 @@ void TStorage::RestorePlacement(QWidget* window) {
 }
 
 void TStorage::RestorePosition(QWidget* window) {
-    // Flags and the minimised and maximised positions are carried by the stored format; Qt
-    // places minimised and maximised windows itself.
-    ReadInteger(QStringLiteral("Flags"), 0);
+    // "Flags" and the minimised and maximised positions belong to the stored format only: Qt
+    // places minimised and maximised windows itself. "MinMaxPos" must be there for "NormPos"
+    // to count.
     bool restored = false;
     if (!ReadString(QStringLiteral("MinMaxPos"), QString()).isEmpty()) {
         const QString normPos = ReadString(QStringLiteral("NormPos"), QString());
