@@ -56,6 +56,11 @@ protected:
 }  // namespace
 
 TEST_F(WindowSettingsTest, CloseAndReopenKeepBothFramesAndThePlacementButNoPassword) {
+    // The first run: the designed fields, Windows authentication in both frames.
+    for (TDBConnectFrame* frame : {Form->DBConnectFrame1, Form->DBConnectFrame2}) {
+        EXPECT_EQ(frame->BuildConnectionString(1), "Provider=SQLOLEDB.1;Integrated Security=SSPI");
+        EXPECT_EQ(frame->TimeoutValue(), 30);
+    }
     FillFrame(1, QStringLiteral("Provider=SQLOLEDB.1;Data Source=A;Initial Catalog=D;User ID=U;Password=secret-source"));
     const QString destFile = Dir.Path(QStringLiteral("dest.db"));
     FillFrame(2, SqliteConnectionString(destFile));

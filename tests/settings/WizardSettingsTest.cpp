@@ -1,4 +1,4 @@
-// The wizard's saved connection values over two frames: the first run, a round trip through
+// The wizard's saved connection values over two frames: a round trip through
 // close and reopen with the files checked, time-out bounds, the fallbacks, the authentication
 // pairs, values found only under the machine's root, and the provider of a non-SQL-Server frame.
 
@@ -77,20 +77,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(WizardSettings, FirstRunShowsTheDesignedFields) {
-    TPathraImportForm form;
-    form.show();
-    for (const TFields* frame : {&form.Source, &form.Dest}) {
-        EXPECT_EQ(frame->Server, "");
-        EXPECT_EQ(frame->Database, "");
-        EXPECT_EQ(frame->User, "");
-        EXPECT_TRUE(frame->NT);
-        EXPECT_FALSE(frame->SQL);
-        EXPECT_EQ(frame->Seconds, 30);
-        EXPECT_EQ(frame->ProviderText, "");
-    }
-}
 
 TEST_F(WizardSettings, ARoundTripKeepsBothFramesAndNeverAPassword) {
     {
