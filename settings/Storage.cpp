@@ -214,6 +214,7 @@ void TStorage::SaveSteps(QWidget* window) {
     }
     CallFiltered(OnSave, OnSaveFilter);
     Saved = true;
+    ++SavesDone;
 }
 
 void TStorage::Restore() {
@@ -314,10 +315,13 @@ bool TStorage::WindowBeingDestroyed(QObject* watched) const {
 
 bool TStorage::HandleClose(QObject* watched, QEvent* event) {
     // The window's own close handler decides first; the storage saves only a close it allows.
+    // A handler that hides the window itself (a dialog's close rejects it) has had it saved
+    // by that hide already.
+    const int savesBefore = SavesDone;
     InCloseQuery = true;
     watched->event(event);
     InCloseQuery = false;
-    if (event->isAccepted() && FActive) RunHook(&TStorage::Save);
+    if (event->isAccepted() && FActive && SavesDone == savesBefore) RunHook(&TStorage::Save);
     return true;
 }
 

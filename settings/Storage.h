@@ -146,6 +146,7 @@ private:
     bool IsLoaded = false;
     bool Saved = false;
     bool InCloseQuery = false;
+    int SavesDone = 0;
     std::unique_ptr<TRegistryKey> UserKey;
     std::unique_ptr<TRegistryKey> MachineKey;
 };

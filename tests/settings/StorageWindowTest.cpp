@@ -7,6 +7,7 @@
 #include "settings/StorageManager.h"
 
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -91,6 +92,17 @@ TEST_F(StorageWindow, RestoresOnShowAndSavesExactlyOncePerClose) {
     again.hide();  // a hide without close saves too; the filter vetoes only the window's handler
     EXPECT_EQ(again.Saves, 0);
     EXPECT_TRUE(again.Storage1->IsSaved());
+}
+
+TEST_F(StorageWindow, ADialogClosedByItsCloseHandlerSavesOnce) {
+    QDialog dialog;
+    TStorage storage(&dialog);
+    int saves = 0;
+    storage.OnSave = [&](TStorage*) { ++saves; };
+    dialog.show();
+    dialog.close();  // the dialog's close handler rejects it, which hides it
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(saves, 1);
 }
 
 TEST_F(StorageWindow, UnusableStoredPlacementsLeaveTheDesignedPlaceAndNormalState) {
