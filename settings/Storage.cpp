@@ -3,13 +3,8 @@
 #include "settings/StorageManager.h"
 #include "settings/StorageRegistry.h"
 #include "settings/WindowPlacement.h"
-#include "support/Exception.h"
-#include "support/Log.h"
 
-#include <QCloseEvent>
 #include <QWidget>
-
-std::function<void(const QString& message)> TStorage::HookErrorHandler;
 
 namespace {
 
@@ -21,22 +16,6 @@ struct TAtExit {
 };
 template <class F>
 TAtExit(F) -> TAtExit<F>;
-
-void ReportHookError(const QString& message) {
-    if (TStorage::HookErrorHandler) {
-        TStorage::HookErrorHandler(message);
-        return;
-    }
-    WriteLog(message, 0);
-}
-
-// A stored text that is a whole number.
-bool ParseInteger(const QString& text, int& value) {
-    bool ok = false;
-    const int number = text.trimmed().toInt(&ok, 10);
-    if (ok) value = number;
-    return ok;
-}
 
 const QString UniversalForm = QStringLiteral("TUniversalForm");
 
@@ -95,92 +74,6 @@ void TStorage::Loaded() {
     IsLoaded = true;
     Props.Bind(parent());
 }
-
-TRegistryKey& TStorage::Key(std::unique_ptr<TRegistryKey>& key, TRegistryRoot root) {
-    const QString path = KeyPath();
-    if (!key || key->KeyPath() != path) key = std::make_unique<TRegistryKey>(root, path);
-    return *key;
-}
-
-void TStorage::CloseKeys() {
-    if (UserKey) UserKey->Close();
-    if (MachineKey) MachineKey->Close();
-    UserKey.reset();
-    MachineKey.reset();
-}
-
-bool TStorage::WritesToMachine() const {
-    const TStorageManager* manager = Manager();
-    return manager && manager->StoreToLocalMachine();
-}
-
-// ---- accessors ------------------------------------------------------------------------------
-
-QString TStorage::ReadString(const QString& name, const QString& defaultValue) {
-    return ReadString(SubkeyName(), name, defaultValue);
-}
-
-QString TStorage::ReadString(const QString& section, const QString& name, const QString& defaultValue) {
-    // The machine's value, read first, is the default of the user's read.
-    QString value = defaultValue;
-    TRegistryKey& machine = Key(MachineKey, TRegistryRoot::LocalMachine);
-    try {
-        if (machine.ValueExists(section, name)) value = machine.ReadString(section, name);
-    } catch (const Exception&) {
-        // The machine's root only ever supplies defaults.
-    }
-    TRegistryKey& user = Key(UserKey, TRegistryRoot::CurrentUser);
-    if (user.ValueExists(section, name)) value = user.ReadString(section, name);
-    return value;
-}
-
-int TStorage::ReadInteger(const QString& name, int defaultValue) {
-    return ReadInteger(SubkeyName(), name, defaultValue);
-}
-
-int TStorage::ReadInteger(const QString& section, const QString& name, int defaultValue) {
-    int value = defaultValue;
-    TRegistryKey& machine = Key(MachineKey, TRegistryRoot::LocalMachine);
-    try {
-        if (machine.ValueExists(section, name)) ParseInteger(machine.ReadString(section, name), value);
-    } catch (const Exception&) {
-    }
-    TRegistryKey& user = Key(UserKey, TRegistryRoot::CurrentUser);
-    if (user.ValueExists(section, name)) ParseInteger(user.ReadString(section, name), value);
-    return value;
-}
-
-bool TStorage::ReadBool(const QString& name, bool defaultValue) { return ReadBool(SubkeyName(), name, defaultValue); }
-
-bool TStorage::ReadBool(const QString& section, const QString& name, bool defaultValue) {
-    return ReadInteger(section, name, defaultValue ? 1 : 0) != 0;
-}
-
-void TStorage::WriteString(const QString& name, const QString& value) { WriteString(SubkeyName(), name, value); }
-
-void TStorage::WriteString(const QString& section, const QString& name, const QString& value) {
-    Key(UserKey, TRegistryRoot::CurrentUser).WriteString(section, name, value);
-    if (!WritesToMachine()) return;
-    try {
-        Key(MachineKey, TRegistryRoot::LocalMachine).WriteString(section, name, value);
-    } catch (const Exception&) {
-        // Without the right to write the machine's root the user's value is enough.
-    }
-}
-
-void TStorage::WriteInteger(const QString& name, int value) { WriteString(name, QString::number(value)); }
-
-void TStorage::WriteInteger(const QString& section, const QString& name, int value) {
-    WriteString(section, name, QString::number(value));
-}
-
-void TStorage::WriteBool(const QString& name, bool value) { WriteInteger(name, value ? 1 : 0); }
-
-void TStorage::WriteBool(const QString& section, const QString& name, bool value) {
-    WriteInteger(section, name, value ? 1 : 0);
-}
-
-// ---- save and restore -----------------------------------------------------------------------
 
 void TStorage::CallFiltered(const TNotifyEvent& handler, const TStorateFilterFunc& filter) {
     if (!handler) return;
@@ -296,53 +189,3 @@ void TStorage::RestoreActiveControl(QWidget* window) {
         control->setFocus();
 }
 
-// ---- window hooks ---------------------------------------------------------------------------
-
-void TStorage::RunHook(void (TStorage::*step)()) {
-    try {
-        (this->*step)();
-    } catch (const std::exception& error) {
-        const auto* own = dynamic_cast<const Exception*>(&error);
-        ReportHookError(own ? own->message() : QString::fromLocal8Bit(error.what()));
-    }
-}
-
-bool TStorage::WindowBeingDestroyed(QObject* watched) const {
-    // The hide that the toolkit's widget destructor sends comes after the window's own class
-    // is gone: its handlers and fields must not be reached any more.
-    return IsLoaded && QString::fromLatin1(watched->metaObject()->className()) != LoadedClassName;
-}
-
-bool TStorage::HandleClose(QObject* watched, QEvent* event) {
-    // The window's own close handler decides first; the storage saves only a close it allows.
-    // A handler that hides the window itself (a dialog's close rejects it) has had it saved
-    // by that hide already.
-    const int savesBefore = SavesDone;
-    InCloseQuery = true;
-    watched->event(event);
-    InCloseQuery = false;
-    if (event->isAccepted() && FActive && SavesDone == savesBefore) RunHook(&TStorage::Save);
-    return true;
-}
-
-bool TStorage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != Hooked || watched != parent() || !Window()) return QObject::eventFilter(watched, event);
-    switch (event->type()) {
-        case QEvent::Show:
-            // Spontaneous shows come from the platform (a minimised window brought back).
-            if (event->spontaneous()) break;
-            if (!IsLoaded) Loaded();
-            if (FActive) RunHook(&TStorage::Restore);
-            break;
-        case QEvent::Close:
-            if (InCloseQuery) break;
-            return HandleClose(watched, event);
-        case QEvent::Hide:
-            if (event->spontaneous() || WindowBeingDestroyed(watched)) break;
-            if (FActive && !Saved) RunHook(&TStorage::Save);
-            break;
-        default:
-            break;
-    }
-    return QObject::eventFilter(watched, event);
-}
