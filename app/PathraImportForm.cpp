@@ -81,6 +81,7 @@ TPathraImportForm::TPathraImportForm(TImportDBModule& module, TWizardDialogs& di
     layout->addWidget(CreateButtonPanel());
 
     connect(Notebook1, &QStackedWidget::currentChanged, this, [this] { Notebook1PageChanged(); });
+    CreateStorage();
     FormCreate();
 }
 

@@ -50,7 +50,8 @@ static void WriteImportOutcome(TImportFrontEnd& frontEnd, int result) {
     frontEnd.AddMemoLine(QStringLiteral("Импортировано ") + QString::number(result) + QStringLiteral(" таблиц"));
 }
 
-int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest) {
+int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest,
+                   TRunCounts* counts) {
     frontEnd.ClearMemo();
     frontEnd.ShowLogPage();
     InstallImportCallbacks(frontEnd, plan, source, dest);
@@ -73,7 +74,7 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     if (source.FoundInUse() || dest.FoundInUse()) FinishImport(frontEnd, plan, source, dest);
 
     const int result = ImportTables(plan.ImportTableList, plan.RowSelectionList, plan.MatchTableList,
-                                    plan.MatchColumnList, source, dest, &plan.ImportTableList);
+                                    plan.MatchColumnList, source, dest, &plan.ImportTableList, counts);
     WriteImportOutcome(frontEnd, result);
     if (result >= 0) return result;
     // A declined, stopped or failed run: the rollback undid the clean-up made inside the

@@ -9,6 +9,7 @@
 #include <QString>
 
 class TADOConnection;
+class TRunCounts;
 
 // What a run needs of the front end beyond the title list and the message box.
 class TImportFrontEnd : public TTitleFrontEnd {
@@ -50,10 +51,12 @@ void InstallImportCallbacks(TImportFrontEnd& frontEnd, const TImportPlan& plan, 
 // Returns ImportTables' result: the number of tables imported, or negative when the import
 // failed, was stopped or was not saved (then "Ошибка импорта" is in the memo and FinishImport
 // has run a second time). A run the preparation refused ends with EAbort, after the front
-// end was told why; a database error of the preparation propagates.
+// end was told why; a database error of the preparation propagates. counts (when given)
+// receives what the copy did, table by table.
 // The run holds the import claims of both databases from before the preparation to its end:
 // a database another import holds is refused with EDatabaseClaimed before anything is done.
 // A database found locked by another program ends the run with EDatabaseInUse naming it,
 // after the copy was rolled back and what could be cleaned up was. A failed run whose
 // connection was lost ends with EDatabaseError naming the database.
-int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest);
+int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest,
+                   TRunCounts* counts = nullptr);

@@ -7,6 +7,13 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+// Names are quoted here, so that tables with any name can be read back as they are.
+static QString QuotedName(const QString& name) {
+    QString doubled = name;
+    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
 TDatabaseInspector::TDatabaseInspector(const QString& driver, const std::function<void(QSqlDatabase&)>& configure)
     : Name(QStringLiteral("inspector-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
     Db = QSqlDatabase::addDatabase(driver, Name);
@@ -42,7 +49,7 @@ void TDatabaseInspector::Execute(const QString& sql) {
 }
 
 int TDatabaseInspector::RowCount(const QString& table) const {
-    const QList<QVariantList> rows = Select(QStringLiteral("select count(*) from ") + table);
+    const QList<QVariantList> rows = Select(QStringLiteral("select count(*) from ") + QuotedName(table));
     return rows.isEmpty() ? -1 : rows.first()[0].toInt();
 }
 
@@ -59,8 +66,10 @@ QString TDatabaseInspector::ContentDump(bool leaveOutGuid) const {
         if (leaveOutGuid) columns.removeIf([](const QString& c) { return c.compare(QStringLiteral("GUID"), Qt::CaseInsensitive) == 0; });
         dump += table + QLatin1Char('(') + columns.join(QLatin1Char(',')) + QStringLiteral(")\n");
         QStringList rows;
-        for (const QVariantList& row : Select(QStringLiteral("select ") + columns.join(QStringLiteral(", ")) +
-                                              QStringLiteral(" from ") + table)) {
+        QStringList quoted;
+        for (const QString& column : columns) quoted << QuotedName(column);
+        for (const QVariantList& row : Select(QStringLiteral("select ") + quoted.join(QStringLiteral(", ")) +
+                                              QStringLiteral(" from ") + QuotedName(table))) {
             QStringList values;
             for (const QVariant& value : row) values << ValueText(value);
             rows << values.join(QLatin1Char('|'));
