@@ -27,7 +27,10 @@ namespace {
 QString ClaimFileOf(TADOConnection& connection) {
     const TConnectionParams params = ParseConnectionString(connection.ConnectionString);
     const QString path = params.Has(QStringLiteral("Location")) ? params.Location() : params.DataSource();
-    return QFileInfo(path).absoluteFilePath() + QStringLiteral(".import-lock");
+    // One file per database, however the path names it (links, "..").
+    const QFileInfo file(path);
+    const QString canonical = file.canonicalFilePath();
+    return (canonical.isEmpty() ? file.absoluteFilePath() : canonical) + QStringLiteral(".import-lock");
 }
 
 [[noreturn]] void RaiseCannotClaim(const QString& file, const QString& reason) {
