@@ -72,7 +72,7 @@ public:
         }
     }
     ~TSilentTerminal() {
-        if (Silenced) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &Saved);
+        if (Silenced) ::tcsetattr(STDIN_FILENO, TCSANOW, &Saved);
         sigaction(SIGINT, &SavedInt, nullptr);
         sigaction(SIGTERM, &SavedTerm, nullptr);
     }
@@ -89,12 +89,14 @@ private:
 QString FromTerminal(const QString& role, const QString& user) {
     const QByteArray prompt =
         QStringLiteral("Password for the %1 connection (user %2): ").arg(role, user).toUtf8();
-    std::fwrite(prompt.constData(), 1, static_cast<size_t>(prompt.size()), stderr);
-    std::fflush(stderr);
     QByteArray line;
     bool ended = false;
     {
+        // Echo goes off before the prompt shows: what is typed once the prompt is there is
+        // never echoed, and never discarded by the switch.
         TSilentTerminal silent;
+        std::fwrite(prompt.constData(), 1, static_cast<size_t>(prompt.size()), stderr);
+        std::fflush(stderr);
         promptInterrupted = 0;
         char c = 0;
         for (;;) {
