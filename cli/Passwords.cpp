@@ -72,7 +72,7 @@ public:
         }
     }
     ~TSilentTerminal() {
-        if (Silenced) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &Saved);
+        if (Silenced) ::tcsetattr(STDIN_FILENO, TCSANOW, &Saved);
         sigaction(SIGINT, &SavedInt, nullptr);
         sigaction(SIGTERM, &SavedTerm, nullptr);
     }
@@ -92,8 +92,8 @@ QString FromTerminal(const QString& role, const QString& user) {
     QByteArray line;
     bool ended = false;
     {
-        // Silent before the prompt shows: what is typed as soon as it appears is neither
-        // echoed nor flushed away by the switch.
+        // Echo goes off before the prompt shows: what is typed once the prompt is there is
+        // never echoed, and never discarded by the switch.
         TSilentTerminal silent;
         std::fwrite(prompt.constData(), 1, static_cast<size_t>(prompt.size()), stderr);
         std::fflush(stderr);
