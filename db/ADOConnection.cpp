@@ -4,6 +4,7 @@
 #include "db/ConnectionString.h"
 #include "db/DbError.h"
 #include "db/Dialect.h"
+#include "db/StatementCache.h"
 #include "db/StatementRun.h"
 #include "db/SqliteNative.h"
 
@@ -26,6 +27,7 @@ struct TADOConnection::Impl {
     TBackendKind Kind = TBackendKind::SqlServer;
     TSqliteStatementClock Clock;    // read by the SQLite progress handler
     int PostgresTimeout = -1;       // the statement_timeout in force, in seconds
+    TStatementCache Statements;     // prepared statements of this connection, by text
 };
 
 TADOConnection::TADOConnection() : d(std::make_unique<Impl>()) {}
@@ -58,6 +60,7 @@ void TADOConnection::Open() {
 void TADOConnection::Close() {
     if (!d->IsOpen) return;
     d->IsOpen = false;
+    d->Statements.Clear();  // every statement is finalized before its connection closes
     d->Db.close();
     d->Db = QSqlDatabase();  // the last handle must be gone before the name is removed
     QSqlDatabase::removeDatabase(d->Name);
@@ -75,6 +78,9 @@ TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& para
         SetPostgresStatementTimeout(d->Db, CommandTimeout);
         d->PostgresTimeout = CommandTimeout;
     }
-    TStatementRunner runner(d->Db, d->Kind, CommandTimeout, &d->Clock);
+    // PostgreSQL gets its values as literals in the text (PostgresStatement.h), so its texts
+    // seldom repeat: they are not kept.
+    TStatementCache* cache = d->Kind == TBackendKind::PostgreSql ? nullptr : &d->Statements;
+    TStatementRunner runner(d->Db, d->Kind, CommandTimeout, &d->Clock, cache);
     return runner.Run(sql, params, wantRows);
 }

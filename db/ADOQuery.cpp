@@ -136,6 +136,9 @@ TField TADOQuery::FieldByName(const QString& name) const {
 }
 
 TParameter& TADOQuery::ParamByName(const QString& name) {
+    // The name is nearly always asked as the text spells it: that is found without folding case.
+    for (TParameter& param : Params)
+        if (param.Name == name) return param;
     for (TParameter& param : Params)
         if (param.Name.compare(name, Qt::CaseInsensitive) == 0) return param;
     throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
