@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/SqlText.h"
+#include "db/StatementCache.h"
 
 #include <QByteArray>
 #include <cmath>
@@ -68,7 +69,7 @@ void TADOQuery::SetSQL(const QString& text) {
     Close();
     Text = text;
     QVector<TParameter> params;
-    for (const QString& name : ParameterNames(text)) {
+    for (const QString& name : CachedParameterNames(text)) {
         TParameter param;
         param.Name = name;
         for (const TParameter& old : Params)

@@ -1,5 +1,21 @@
 #include "db/StatementCache.h"
 
+#include "db/SqlText.h"
+
+#include <QHash>
+
+QStringList CachedParameterNames(const QString& text) {
+    constexpr int Capacity = 512;
+    static QHash<QString, QStringList> known;
+    const auto found = known.constFind(text);
+    if (found != known.constEnd()) return found.value();
+    // A full cache starts over: the texts of a run repeat from table to table.
+    if (known.size() >= Capacity) known.clear();
+    const QStringList names = ParameterNames(text);
+    known.insert(text, names);
+    return names;
+}
+
 TPreparedStatement* TStatementCache::Find(const QString& text) {
     const auto found = Index.find(text);
     if (found == Index.end()) return nullptr;

@@ -12,6 +12,10 @@
 #include <memory>
 #include <unordered_map>
 
+// ParameterNames (SqlText.h) of a text, remembered for the texts met last: a statement
+// object set to the same text again need not read it again.
+QStringList CachedParameterNames(const QString& text);
+
 struct TPreparedStatement {
     explicit TPreparedStatement(const QSqlDatabase& db) : Query(db) {}
     QSqlQuery Query;
