@@ -24,8 +24,8 @@ Connections:
 
 Titles:
   --list-titles
-      Print the source's title list, one title per line: the code (Код_титула),
-      a tab, the name. Nothing is imported.
+      Print the source's title list, one title per line in the order of the codes:
+      the code (Код_титула), a tab, the name. Nothing is imported.
   --titles CODES
       Import the titles with these codes, separated by commas (e.g. --titles 3,7,12).
       They are taken in the order of the title list, whatever their order here.
@@ -73,5 +73,8 @@ Exit status:
      a source whose title list cannot be read
   3  the run was refused: no title chosen, or titles already in the destination
      and --on-duplicate cancel
+  4  the import was saved, but rows of it failed and were not copied (each one is
+     named in the output: "Не удалось добавить запись в таблицу ..."); the output
+     still ends in "Импорт прошел успешно!"
 )HELP");
 }

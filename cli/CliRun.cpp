@@ -4,6 +4,7 @@
 #include "cli/Interrupt.h"
 #include "cli/TerminalFrontEnd.h"
 #include "cli/TitleSelection.h"
+#include "copier/CopierLog.h"
 #include "db/ImportDBModule.h"
 #include "support/EAbort.h"
 #include "support/Log.h"
@@ -60,6 +61,13 @@ void ReportFailedRun(TConsole& console) {
                                          "%1 could not be written (see --log)").arg(log));
 }
 
+// The memo says "Импорт прошел успешно!" all the same; a script learns it from the exit status.
+void ReportRefusedRows(TConsole& console, int refused) {
+    console.ClearProgress();
+    console.ErrText(QStringLiteral("road-import: the import was saved, but %1 row(s) failed and were not copied; "
+                                   "the memo names each one").arg(refused));
+}
+
 void PrintTitleList(const TTerminalFrontEnd& frontEnd, TConsole& console) {
     for (int i = 0; i < frontEnd.ItemCount(); ++i)
         console.OutLine(frontEnd.ItemCaption(i) + QLatin1Char('\t') + frontEnd.ItemSubItem(i));
@@ -81,8 +89,14 @@ int RunImport(const TCliOptions& options, TTerminalFrontEnd& frontEnd, TImportDB
         ~TAskerScope() { SetQuestionAsker(nullptr); }
     } askerScope(&frontEnd);
     try {
+        const int failuresBefore = RowFailuresReported();
         const int result = RunTitleImport(frontEnd, plan, module.ADOConnectionSource, module.ADOConnectionDest);
-        if (result >= 0) return esSaved;
+        if (result >= 0) {
+            const int refused = RowFailuresReported() - failuresBefore;
+            if (refused == 0) return esSaved;
+            ReportRefusedRows(console, refused);
+            return esSavedWithRefusedRows;
+        }
         if (!frontEnd.UnsavedByAnswer()) ReportFailedRun(console);
         return esNotSaved;
     } catch (const EAbort&) {

@@ -11,6 +11,7 @@ enum TExitStatus {
     esNotSaved = 1,  // the import failed, was stopped or was not saved
     esUsage = 2,     // usage error, a connection that cannot be opened, no readable title list
     esRefused = 3,   // the preparation refused the run
+    esSavedWithRefusedRows = 4,  // the import was saved, but rows of it failed and are missing
 };
 
 int RunCommandLine(const TCliOptions& options, TConsole& console);

@@ -10,7 +10,12 @@ void ReportCopierLine(const QString& line) {
     if (OnLogLine) OnLogLine(line);
 }
 
+static int RowFailureCount = 0;
+
+int RowFailuresReported() { return RowFailureCount; }
+
 void ReportRowFailure(const QString& table, const QString& sourceKey, const QString& message) {
+    ++RowFailureCount;
     ReportCopierLine(QStringLiteral("Не удалось добавить запись в таблицу ") + table + QStringLiteral(" с кодом ") +
                      sourceKey + QStringLiteral(". Ошибка: ") + message);
 }

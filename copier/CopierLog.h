@@ -12,3 +12,6 @@ void ReportCopierLine(const QString& line);
 void ReportRowFailure(const QString& table, int sourceKey, const QString& message);
 // The same with the key as text (a key that could not be read as an integer).
 void ReportRowFailure(const QString& table, const QString& sourceKey, const QString& message);
+// How many row failures were reported since the program started: a caller compares the
+// count before and after a run to learn whether the run refused rows.
+int RowFailuresReported();

@@ -32,13 +32,23 @@ bool TryTransactionStatement(TADOConnection& dest, const QString& statement) {
     return false;
 }
 
+// A ROLLBACK where the server has already ended the transaction (PostgreSQL ends one whose
+// COMMIT it refused) would only draw the server's warning that none is open.
+bool RollBackOpenTransaction(TADOConnection& dest) {
+    if (dest.NoTransactionOpen()) return true;
+    return TryTransactionStatement(dest, RollbackTransactionText);
+}
+
 }  // namespace
 
 bool EndTransaction(TADOConnection& dest, bool commit) {
-    if (!commit) return TryTransactionStatement(dest, RollbackTransactionText);
+    if (!commit) return RollBackOpenTransaction(dest);
     if (TryTransactionStatement(dest, CommitTransactionText)) return true;
     // A commit that failed may leave the transaction open; it must not outlive the run.
-    if (TryTransactionStatement(dest, RollbackTransactionText))
+    if (dest.NoTransactionOpen())
+        LogCopierLine(QStringLiteral("COMMIT TRANSACTION; не выполнен, транзакция отменена сервером, "
+                                     "изменения НЕ ВНЕСЕНЫ в базу"));
+    else if (TryTransactionStatement(dest, RollbackTransactionText))
         LogCopierLine(QStringLiteral("COMMIT TRANSACTION; не выполнен, транзакция отменена (ROLLBACK TRANSACTION;), "
                                      "изменения НЕ ВНЕСЕНЫ в базу"));
     return false;
@@ -46,7 +56,10 @@ bool EndTransaction(TADOConnection& dest, bool commit) {
 
 void RollBackFailedRun(TADOConnection& dest) {
     // Left open, the transaction would nest under the next run's BEGIN and lose its commit.
-    if (TryTransactionStatement(dest, RollbackTransactionText))
+    if (dest.NoTransactionOpen())
+        LogCopierLine(QStringLiteral("Импорт завершился ошибкой, транзакция отменена сервером, "
+                                     "изменения НЕ ВНЕСЕНЫ в базу"));
+    else if (TryTransactionStatement(dest, RollbackTransactionText))
         LogCopierLine(QStringLiteral("Импорт завершился ошибкой, транзакция отменена (ROLLBACK TRANSACTION;), "
                                      "изменения НЕ ВНЕСЕНЫ в базу"));
 }

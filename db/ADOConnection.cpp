@@ -4,6 +4,7 @@
 #include "db/ConnectionString.h"
 #include "db/DbError.h"
 #include "db/Dialect.h"
+#include "db/PostgresSession.h"
 #include "db/StatementCache.h"
 #include "db/StatementRun.h"
 #include "db/SqliteNative.h"
@@ -70,6 +71,11 @@ bool TADOConnection::Connected() const { return d->IsOpen; }
 
 const TDialect& TADOConnection::Dialect() const {
     return DialectOf(BackendOf(ParseConnectionString(ConnectionString)));
+}
+
+bool TADOConnection::NoTransactionOpen() const {
+    if (!d->IsOpen || d->Kind != TBackendKind::PostgreSql) return false;
+    return PostgresTransactionState(d->Db) == TPostgresTransactionState::Idle;
 }
 
 TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {

@@ -66,6 +66,11 @@ public:
     // provider of ConnectionString. Raises EDatabaseError for an unsupported provider.
     virtual const TDialect& Dialect() const;
 
+    // Whether the server reports that no transaction is open: true only where the backend
+    // tells (PostgreSQL, which also ends a transaction whose COMMIT it refused); false when
+    // one is open or the backend cannot say.
+    virtual bool NoTransactionOpen() const;
+
     // Runs one statement text (which may hold several commands where the backend allows)
     // with its named parameters. wantRows: the statement returns rows, fetch them all.
     // See StatementRun.h for texts of several statements and statements without rows.

@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/OdbcConnection.h"
+#include "db/PostgresSession.h"
 #include "db/SqliteNative.h"
 
 #include <QFileInfo>
@@ -100,6 +101,7 @@ QSqlDatabase OpenPostgresDatabase(const QString& name, const TConnectionParams& 
     }
     db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(PostgresConnectTimeoutSeconds));
     OpenOrRaise(db, name);
+    RoutePostgresNotices(db);
     return db;
 }
 

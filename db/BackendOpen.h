@@ -24,7 +24,8 @@ QSqlDatabase OpenSqliteDatabase(const QString& name, const TConnectionParams& pa
 QSqlDatabase OpenMssqlDatabase(const QString& name, const TConnectionParams& params, int commandTimeout);
 
 // PostgreSQL through QPSQL: Data Source -> host[:port], Location -> database (Initial
-// Catalog when Location is absent), User ID / Password unless Integrated Security.
+// Catalog when Location is absent), User ID / Password unless Integrated Security. The
+// server's notices go to the diagnostic log.
 QSqlDatabase OpenPostgresDatabase(const QString& name, const TConnectionParams& params);
 
 // The command timeout of a PostgreSQL session: SET statement_timeout (0: no limit).

@@ -27,3 +27,5 @@ void TDialect::ExecuteWhenCounted(TADOQuery& query, const QString& countStatemen
     query.SetSQL(statement);
     query.ExecSQL();
 }
+
+void TDialect::RunDeferredChecks(TADOQuery&) const {}

@@ -36,6 +36,10 @@ public:
     virtual QString AddGuidColumnStatement(const QString& table) const = 0;
     virtual QString FillGuidStatement(const QString& table) const = 0;
     virtual QString DropGuidColumnStatement(const QString& table) const = 0;
+    // Makes the checks that the open transaction has put off (deferrable constraints) now, so
+    // that the tables can be altered; raises when one fails. Nothing where no constraint is
+    // ever put off or the checks do not stand in the way of a schema change.
+    virtual void RunDeferredChecks(TADOQuery& query) const;
     // An unnamed foreign key table(column) -> refTable(refColumn), no action on delete/update.
     virtual void AddForeignKey(TADOQuery& query, const QString& table, const QString& column,
                                const QString& refTable, const QString& refColumn) const = 0;

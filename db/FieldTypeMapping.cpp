@@ -159,7 +159,7 @@ TFieldType FieldTypeOfOdbcType(int sqlType, int columnSize) {
     }
 }
 
-TFieldType FieldTypeOfPostgresOid(int oid, int columnSize) {
+TFieldType FieldTypeOfPostgresOid(int oid, int /*columnSize*/) {
     // Type OIDs of pg_type (fixed in every PostgreSQL catalogue).
     switch (oid) {
     case 16: return TFieldType::ftBoolean;                                   // bool
@@ -170,15 +170,17 @@ TFieldType FieldTypeOfPostgresOid(int oid, int columnSize) {
     case 21: return TFieldType::ftSmallint;                                  // int2
     case 23:                                                                 // int4
     case 26: return TFieldType::ftInteger;                                   // oid
-    case 25:                                                                 // text
     case 114:                                                                // json
     case 142:                                                                // xml
     case 3802: return TFieldType::ftMemo;                                    // jsonb
     case 700:                                                                // float4
     case 701: return TFieldType::ftFloat;                                    // float8
     case 790: return TFieldType::ftCurrency;                                 // money
-    case 1042: return TFieldType::ftWideString;                              // bpchar
-    case 1043: return columnSize > 0 ? TFieldType::ftWideString : TFieldType::ftMemo;  // varchar
+    // text and varchar without a length are PostgreSQL's ordinary strings: they compare
+    // like any other, so they are no large objects.
+    case 25:                                                                 // text
+    case 1042:                                                               // bpchar
+    case 1043: return TFieldType::ftWideString;                              // varchar
     case 1082: return TFieldType::ftDate;                                    // date
     case 1083:                                                               // time
     case 1266: return TFieldType::ftTime;                                    // timetz

@@ -9,23 +9,20 @@
 
 namespace {
 
-// SQLSetStmtAttr of the ODBC driver manager that Qt's QODBC plugin already uses. It is
-// looked up at run time so that the library does not link the driver manager itself.
 using TSetStmtAttr = std::int16_t (*)(void* statement, std::int32_t attribute, void* value,
                                       std::int32_t length);
 constexpr std::int32_t SqlAttrQueryTimeout = 0;  // SQL_ATTR_QUERY_TIMEOUT
 constexpr std::int32_t SqlIsUInteger = -5;       // SQL_IS_UINTEGER
 
-TSetStmtAttr SetStmtAttrFunction() {
-    static const TSetStmtAttr function = [] {
+}  // namespace
+
+QFunctionPointer OdbcFunction(const char* name) {
 #ifdef Q_OS_WIN
-        QLibrary library(QStringLiteral("odbc32"));
+    static QLibrary library(QStringLiteral("odbc32"));
 #else
-        QLibrary library(QStringLiteral("odbc"), 2);
+    static QLibrary library(QStringLiteral("odbc"), 2);
 #endif
-        return reinterpret_cast<TSetStmtAttr>(library.resolve("SQLSetStmtAttr"));
-    }();
-    return function;
+    return library.resolve(name);
 }
 
 void* OdbcStatementHandle(const QSqlQuery& query) {
@@ -35,8 +32,6 @@ void* OdbcStatementHandle(const QSqlQuery& query) {
     if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(void*)) return nullptr;
     return *static_cast<void* const*>(handle.constData());
 }
-
-}  // namespace
 
 QString MssqlOdbcDriverName() {
     const QString configured = qEnvironmentVariable("ROAD_IMPORT_MSSQL_ODBC_DRIVER").trimmed();
@@ -72,7 +67,7 @@ QString BuildOdbcConnectionString(const TConnectionParams& params, int commandTi
 }
 
 void SetOdbcQueryTimeout(const QSqlQuery& query, int seconds) {
-    const TSetStmtAttr setStmtAttr = SetStmtAttrFunction();
+    static const auto setStmtAttr = reinterpret_cast<TSetStmtAttr>(OdbcFunction("SQLSetStmtAttr"));
     void* statement = OdbcStatementHandle(query);
     if (!setStmtAttr || !statement) return;
     const std::uintptr_t value = seconds > 0 ? static_cast<std::uintptr_t>(seconds) : 0;

@@ -13,6 +13,7 @@
 #include "db/ConnectionString.h"
 
 #include <QString>
+#include <QtGlobal>
 
 class QSqlQuery;
 
@@ -36,3 +37,11 @@ QString BuildOdbcConnectionString(const TConnectionParams& params, int commandTi
 // without parameters) have no handle before they run: the connection's Timeout keyword
 // covers them with FreeTDS, and a CommandTimeout changed after opening does not.
 void SetOdbcQueryTimeout(const QSqlQuery& query, int seconds);
+
+// A function of the ODBC driver manager that Qt's QODBC plugin already uses, looked up at
+// run time so that the library does not link the driver manager itself; null when it
+// cannot be reached.
+QFunctionPointer OdbcFunction(const char* name);
+
+// The ODBC statement handle of a QODBC query, or null.
+void* OdbcStatementHandle(const QSqlQuery& query);

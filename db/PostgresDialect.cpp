@@ -112,6 +112,13 @@ QString TPostgresDialect::DropGuidColumnStatement(const QString& table) const {
     return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" DROP COLUMN GUID;");
 }
 
+// PostgreSQL refuses to alter a table while checks of its rows are pending ("cannot ALTER
+// TABLE ... because it has pending trigger events").
+void TPostgresDialect::RunDeferredChecks(TADOQuery& query) const {
+    query.SetSQL(QStringLiteral("SET CONSTRAINTS ALL IMMEDIATE"));
+    query.ExecSQL();
+}
+
 void TPostgresDialect::AddForeignKey(TADOQuery& query, const QString& table, const QString& column,
                                      const QString& refTable, const QString& refColumn) const {
     query.SetSQL(QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD FOREIGN KEY (") + column +

@@ -20,6 +20,7 @@ public:
     QString AddGuidColumnStatement(const QString& table) const override;
     QString FillGuidStatement(const QString& table) const override;
     QString DropGuidColumnStatement(const QString& table) const override;
+    void RunDeferredChecks(TADOQuery& query) const override;
     void AddForeignKey(TADOQuery& query, const QString& table, const QString& column,
                        const QString& refTable, const QString& refColumn) const override;
     void DropForeignKeys(TADOQuery& query, const QString& table,

@@ -2,41 +2,18 @@
 
 #include "db/BackendOpen.h"
 #include "db/DbError.h"
+#include "db/PostgresSession.h"
 #include "db/SqlText.h"
+#include "db/ValueBinding.h"
 
 #include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlQuery>
-#include <dlfcn.h>
 
 namespace {
 
 const QString SavepointName = QStringLiteral("tadoquery_statement");
-
-// libpq's PQtransactionStatus answers from the state the server reports after every
-// command. libpq is loaded with the driver; its function is looked up there, so that the
-// layer needs neither libpq's headers nor a link of its own.
-enum TTransactionStatus { TransIdle = 0, TransActive = 1, TransInTrans = 2, TransInError = 3, TransUnknown = 4 };
-using TTransactionStatusProc = int (*)(const void*);
-
-TTransactionStatusProc TransactionStatusProc() {
-    static const TTransactionStatusProc proc = [] {
-        void* library = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
-        if (!library) return TTransactionStatusProc(nullptr);
-        return reinterpret_cast<TTransactionStatusProc>(dlsym(library, "PQtransactionStatus"));
-    }();
-    return proc;
-}
-
-int TransactionStatus(const QSqlDatabase& db) {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    const char* type = handle.typeName();
-    if (!type || (qstrcmp(type, "pg_conn*") != 0 && qstrcmp(type, "PGconn*") != 0)) return TransUnknown;
-    const void* connection = *static_cast<void* const*>(handle.constData());
-    const TTransactionStatusProc proc = TransactionStatusProc();
-    return connection && proc ? proc(connection) : TransUnknown;
-}
 
 void Execute(const QSqlDatabase& db, const QString& statement) {
     QSqlQuery query(db);
@@ -89,14 +66,14 @@ QString PostgresTextWithLiterals(const QSqlDatabase& db, const QString& sql, con
             }
         if (!found) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
         // Parenthesised, so that a negative number stays one operand ("x-:v" with v = -1).
-        text += QLatin1Char('(') + PostgresLiteral(db, found->Value) + QLatin1Char(')');
+        text += QLatin1Char('(') + PostgresLiteral(db, BindValueOf(*found, TBackendKind::PostgreSql)) + QLatin1Char(')');
         pos += length + 1;
     }
     return text;
 }
 
 TPostgresStatementGuard::TPostgresStatementGuard(const QSqlDatabase& db) : Db(db) {
-    if (TransactionStatus(Db) != TransInTrans) return;
+    if (PostgresTransactionState(Db) != TPostgresTransactionState::InTransaction) return;
     Execute(Db, QStringLiteral("SAVEPOINT ") + SavepointName);
     Set = true;
 }
@@ -105,14 +82,15 @@ void TPostgresStatementGuard::Succeeded() {
     if (!Set) return;
     Set = false;
     // A statement that committed or rolled back the transaction took the savepoint with it.
-    if (TransactionStatus(Db) == TransInTrans) Execute(Db, QStringLiteral("RELEASE SAVEPOINT ") + SavepointName);
+    if (PostgresTransactionState(Db) == TPostgresTransactionState::InTransaction) Execute(Db, QStringLiteral("RELEASE SAVEPOINT ") + SavepointName);
 }
 
 void TPostgresStatementGuard::Failed() {
     if (!Set) return;
     Set = false;
     // Never raises: the statement's own error is the one the caller reports.
-    if (TransactionStatus(Db) != TransInError && TransactionStatus(Db) != TransInTrans) return;
+    const TPostgresTransactionState state = PostgresTransactionState(Db);
+    if (state != TPostgresTransactionState::InError && state != TPostgresTransactionState::InTransaction) return;
     QSqlQuery query(Db);
     if (query.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + SavepointName))
         query.exec(QStringLiteral("RELEASE SAVEPOINT ") + SavepointName);

@@ -8,6 +8,8 @@
 #include "db/SqlText.h"
 #include "db/SqliteNative.h"
 #include "db/StatementCache.h"
+#include "db/ValueBinding.h"
+#include "db/ValueReading.h"
 
 #include <QSqlError>
 #include <QSqlField>
@@ -45,23 +47,20 @@ bool IsWholeNumber(const QVariant& value) {
 }
 
 // Columns typed by their values where the backend could not say, and booleans stored as
-// numbers (SQLite keeps bit columns as 0 and 1) read as booleans.
+// numbers (SQLite keeps bit columns as 0 and 1) read as booleans; any other number in such
+// a column stays as it is, so that it is copied unchanged.
 void CompleteColumnTypes(TRowSet& result) {
     for (int c = 0; c < result.Columns.size(); ++c) {
         TColumnInfo& column = result.Columns[c];
         if (column.DataType == TFieldType::ftUnknown) column.DataType = FieldTypeOfValues(result.Rows, c);
         if (column.DataType != TFieldType::ftBoolean) continue;
         for (QVector<QVariant>& row : result.Rows)
-            if (IsWholeNumber(row[c])) row[c] = QVariant(row[c].toLongLong() != 0);
+            if (IsWholeNumber(row[c]) && (row[c].toLongLong() == 0 || row[c].toLongLong() == 1))
+                row[c] = QVariant(row[c].toLongLong() != 0);
     }
 }
 
 }  // namespace
-
-QVariant BindValueOf(const TBoundParam& param) {
-    if (param.Value.isNull()) return QVariant(MetaTypeOfFieldType(param.DataType));
-    return param.Value;
-}
 
 TStatementRunner::TStatementRunner(const QSqlDatabase& db, TBackendKind kind, int commandTimeout,
                                    TSqliteStatementClock* clock, TStatementCache* cache)
@@ -161,7 +160,7 @@ void TStatementRunner::BindParameters(QSqlQuery& query, const QStringList& names
         const QString& name = names[i];
         const TBoundParam* param = i < params.size() && params[i].Name == name ? &params[i] : FindParam(params, name);
         if (!param) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
-        query.bindValue(i, BindValueOf(*param));
+        query.bindValue(i, BindValueOf(*param, Kind));
     }
 }
 
@@ -190,12 +189,10 @@ void TStatementRunner::ReadResults(QSqlQuery& query, bool wantRows, qint64 chang
 void TStatementRunner::FetchRows(QSqlQuery& query) {
     Result.Columns = ColumnsOf(query);
     const int count = static_cast<int>(Result.Columns.size());
+    const TFieldReader reader(query, Kind);
     while (query.next()) {
         QVector<QVariant> row(count);
-        for (int i = 0; i < count; ++i) {
-            const QVariant value = query.value(i);
-            if (!value.isNull()) row[i] = value;
-        }
+        for (int i = 0; i < count; ++i) row[i] = reader.Read(i);
         Result.Rows.append(row);
     }
     if (query.lastError().isValid()) RaiseError(query.lastError());

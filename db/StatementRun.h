@@ -54,6 +54,3 @@ private:
     TRowSet Result;
     bool HaveRows = false;
 };
-
-// A parameter's value as it is bound: the value itself, or a NULL of the parameter's type.
-QVariant BindValueOf(const TBoundParam& param);

@@ -5,7 +5,10 @@
 # the memo lines and how many rows each destination table received, then shows that the same
 # titles are refused a second time.
 #
-# Usage: scripts/demo.sh [number of titles to import, default 3]
+# Usage: scripts/demo.sh [--no-window] [number of titles to import, default 3]
+#
+# At the end the import window opens on the same two files when a display is available
+# (DISPLAY or WAYLAND_DISPLAY set); --no-window, or no display, prints the command instead.
 #
 # Every run starts over: demo/source.db and demo/dest.db are made anew, so a second run
 # shows exactly what the first one showed. (The refusal of titles the destination already
@@ -14,7 +17,14 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="${ROAD_IMPORT_BUILD_DIR:-$here/build}"  # another build folder may be named here
 demo="$here/demo"
-count=${1:-3}
+window=1
+count=3
+for arg in "$@"; do
+  case "$arg" in
+    --no-window) window=0 ;;
+    *) count=$arg ;;
+  esac
+done
 if ! [[ "$count" =~ ^[1-6]$ ]]; then
   echo "demo: the number of titles to import must be 1 to 6" >&2
   exit 2
@@ -28,6 +38,7 @@ section "Setting up (scripts/setup.sh: missing packages, then the build in $buil
 
 sample="$build/sample/road-sample"
 import="$build/cli/road-import"
+wizard="$build/app/road-import-wizard"
 source_db="$demo/source.db"
 dest_db="$demo/dest.db"
 before_db="$demo/.dest-before.db"
@@ -75,9 +86,15 @@ if [ "$status" -ne 3 ]; then
 fi
 echo "road-import exit status: 3 (the run was refused, nothing was changed)"
 
-section "Opening the same two files in the import window"
-echo "On the source and destination pages, choose the provider SQLite and these files, or give"
-echo "these connection strings:"
-echo "  source:      $source_conn"
-echo "  destination: $dest_conn"
+section "The same two files in the import window"
 echo "The diagnostic log of the runs is $demo/road-import.log."
+wizard_command=("$wizard" --source "$source_conn" --dest "$dest_conn")
+if [ "$window" -eq 1 ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Opening the wizard on both files: press \"Далее >>\" twice, tick titles not yet imported"
+  echo "(the first $count are there already and would be refused), press \"Начать\"."
+  "${wizard_command[@]}"
+else
+  [ "$window" -eq 1 ] && echo "No display is available here, so the window is not opened."
+  echo "To open the wizard on both files, ready to go:"
+  echo "  $wizard --source \"$source_conn\" --dest \"$dest_conn\""
+fi

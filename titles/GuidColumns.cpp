@@ -9,35 +9,46 @@
 #include "support/Log.h"
 #include "titles/HousekeepingLog.h"
 
-void CreateGuidColumns(const TImportPlan& plan, TADOConnection& connection) {
+QVector<TGuidColumnFailure> CreateGuidColumns(const TImportPlan& plan, TADOConnection& connection) {
     const QString phase = QStringLiteral("Создаем GUID-ы");
+    QVector<TGuidColumnFailure> failures;
+    int next = 0;  // the first table not yet handled
     try {
         WriteLog(phase, 1);
         if (OnLogLine) OnLogLine(phase);
         if (OnTableStart) OnTableStart(phase, plan.ImportTableList.Count(), -1, 0);
         const TDialect& dialect = connection.Dialect();
         TADOQuery query(&connection);
-        for (int i = 0; i < plan.ImportTableList.Count(); ++i) {
-            const QString& table = plan.ImportTableList[i];
+        for (; next < plan.ImportTableList.Count(); ++next) {
+            const QString& table = plan.ImportTableList[next];
+            QString addError;
             try {
                 dialect.ExecuteForUserTable(query, table, dialect.AddGuidColumnStatement(table));
             } catch (...) {
-                LogHousekeepingError(QStringLiteral("Ошибка создания GUID-ов для таблицы") + table, CurrentErrorMessage());
+                addError = CurrentErrorMessage();
+                LogHousekeepingError(QStringLiteral("Ошибка создания GUID-ов для таблицы") + table, addError);
             }
             // Filled also when the column could not be added because a run that was cut
             // short left it behind: rows added since then hold NULL, and NULL matches NULL
             // in the copier's probe, which would map rows of different titles onto one.
+            // A column that cannot be filled is of no use, whoever made it.
             try {
                 dialect.ExecuteForUserTable(query, table, dialect.FillGuidStatement(table));
-                if (OnRowProgress) OnRowProgress(phase, i);
+                if (OnRowProgress) OnRowProgress(phase, next);
             } catch (...) {
-                LogHousekeepingError(QStringLiteral("Ошибка создания GUID-ов для таблицы") + table, CurrentErrorMessage());
+                const QString fillError = CurrentErrorMessage();
+                LogHousekeepingError(QStringLiteral("Ошибка создания GUID-ов для таблицы") + table, fillError);
+                // The refusal to add the column says more than the missing column.
+                failures.append({table, addError.isEmpty() ? fillError : addError});
             }
         }
-        WriteLog(QStringLiteral("GUID-ы созданы успешно"), 1);
+        if (failures.isEmpty()) WriteLog(QStringLiteral("GUID-ы созданы успешно"), 1);
     } catch (...) {
-        LogHousekeepingError(QStringLiteral("Ошибка создания GUID-ов"), CurrentErrorMessage());
+        const QString error = CurrentErrorMessage();
+        LogHousekeepingError(QStringLiteral("Ошибка создания GUID-ов"), error);
+        for (; next < plan.ImportTableList.Count(); ++next) failures.append({plan.ImportTableList[next], error});
     }
+    return failures;
 }
 
 void DropGuidColumns(const TImportPlan& plan, TADOConnection& connection) {

@@ -49,7 +49,14 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     frontEnd.ShowLogPage();
     InstallImportCallbacks(frontEnd, plan, source, dest);
 
-    PrepareTitleImport(plan, frontEnd, source, dest);
+    try {
+        PrepareTitleImport(plan, frontEnd, source, dest);
+    } catch (const EGuidColumnMissing&) {
+        // The GUID phase has announced itself and disabled the buttons; no finishing step
+        // follows a stopped preparation, so the display is reset here.
+        frontEnd.ResetDisplay();
+        throw;
+    }
 
     const int result = ImportTables(plan.ImportTableList, plan.RowSelectionList, plan.MatchTableList,
                                     plan.MatchColumnList, source, dest, &plan.ImportTableList);

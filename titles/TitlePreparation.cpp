@@ -3,8 +3,13 @@
 
 #include "titles/TitlePreparation.h"
 
+#include "db/ADOConnection.h"
+#include "db/ADOQuery.h"
+#include "db/ConnectionString.h"
+#include "db/Dialect.h"
 #include "support/EAbort.h"
 #include "support/Exception.h"
+#include "support/Log.h"
 #include "titles/DictionaryKeys.h"
 #include "titles/DuplicateTitles.h"
 #include "titles/TitleClosure.h"
@@ -23,6 +28,37 @@ static QString CheckedTitleKeys(const TTitleFrontEnd& list) {
         keys << QString::number(key);
     }
     return keys.join(QStringLiteral(", "));
+}
+
+// How the user knows a database: its name in the connection string.
+static QString DatabaseName(const TADOConnection& connection) {
+    try {
+        const TConnectionParams params = ParseConnectionString(connection.ConnectionString);
+        if (!params.Location().isEmpty()) return params.Location();
+        if (!params.InitialCatalog().isEmpty()) return params.InitialCatalog();
+        return params.DataSource();
+    } catch (const std::exception&) {
+        return QString();
+    }
+}
+
+// Without its GUID column a table's copied rows cannot be found again, and every one of
+// them would fail. The run stops before any row is copied; the columns made so far in the
+// databases of made are removed again.
+static void RequireGuidColumns(const QVector<TGuidColumnFailure>& failures, const QString& role,
+                               TADOConnection& connection, const TImportPlan& plan,
+                               std::initializer_list<TADOConnection*> made) {
+    if (failures.isEmpty()) return;
+    for (TADOConnection* database : made) DropGuidColumns(plan, *database);
+    QString message = QStringLiteral("Импорт невозможен: в таблице ") + failures[0].Table + QLatin1Char(' ') + role +
+                      QStringLiteral(" \"") + DatabaseName(connection) +
+                      QStringLiteral("\" не удалось создать временный столбец GUID. Ошибка: ") +
+                      failures[0].Reason.simplified();
+    if (failures.size() > 1)
+        message += QStringLiteral(" (всего таблиц без столбца GUID: ") + QString::number(failures.size()) +
+                   QLatin1Char(')');
+    WriteLog(message, 1);
+    throw EGuidColumnMissing(message);
 }
 
 void PrepareTitleImport(TImportPlan& plan, TTitleFrontEnd& frontEnd, TADOConnection& source, TADOConnection& dest) {
@@ -54,14 +90,24 @@ void PrepareTitleImport(TImportPlan& plan, TTitleFrontEnd& frontEnd, TADOConnect
         for (const QString& table : ExcludedTables()) AddExcludedTable(plan, table);
         CollectDependents(plan, 0, source);
         BuildDictionaryKeys(plan, source);
-        CreateGuidColumns(plan, source);
-        CreateGuidColumns(plan, dest);
+        RequireGuidColumns(CreateGuidColumns(plan, source), QStringLiteral("базы-источника"), source, plan,
+                           {&source});
+        RequireGuidColumns(CreateGuidColumns(plan, dest), QStringLiteral("базы-приемника"), dest, plan,
+                           {&source, &dest});
         AddSectionLink(source);
         return;
     }
 }
 
+// Inside the destination's transaction only: outside one there is nothing pending.
+static void RunDeferredChecks(TADOConnection& connection) {
+    if (connection.NoTransactionOpen()) return;
+    TADOQuery query(&connection);
+    connection.Dialect().RunDeferredChecks(query);
+}
+
 void DropImportSchemaChanges(const TImportPlan& plan, TADOConnection& source, TADOConnection& dest) {
+    RunDeferredChecks(dest);
     DropGuidColumns(plan, source);
     DropGuidColumns(plan, dest);
     DropSectionLink(source);

@@ -5,30 +5,53 @@
 #include "titles/ImportPlan.h"
 #include "titles/TitleFrontEnd.h"
 
+#include "support/Exception.h"
+
 #include <QString>
+#include <QVector>
 
 class TADOConnection;
 class TADOQuery;
 
 // Replaces the list's items with one item per row of "select [distinct ]fields from table"
-// + filter + trailing, read through sourceQuery. Every failure shows "Таблица <table> не
-// найдена. Возможная причина - несоответствие версии базы данных"; nothing is raised.
+// + filter + trailing, read through sourceQuery. Without a trailing clause the items come
+// in the order of their captions when all are whole numbers (keys), the statement's text
+// unchanged. Every failure shows "Таблица <table> не найдена. Возможная причина -
+// несоответствие версии базы данных"; nothing is raised.
 void FillListFromTable(const QString& table, TTitleFrontEnd& list, const QString& fieldList, bool distinct,
                        const QString& filterClause, const QString& trailingClause, TADOQuery& sourceQuery);
 
 // Fills ImportTableList and RowSelectionList (emptied first) and appends the match lists,
 // then prepares both databases. Ends with EAbort, after telling the user, when it refuses
 // the run (no title ticked; duplicates not ignored). Database errors of the walk propagate.
+// A table of either database left without a usable GUID column stops the run with
+// EGuidColumnMissing, after the GUID columns made so far are removed again.
 void PrepareTitleImport(TImportPlan& plan, TTitleFrontEnd& frontEnd, TADOConnection& source,
                         TADOConnection& dest);
 
+// The run cannot go on: a table has no GUID column by which its copied rows are found.
+class EGuidColumnMissing : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A table that ended up without a usable GUID column, and the server's reason.
+struct TGuidColumnFailure {
+    QString Table;
+    QString Reason;
+};
+
 // The temporary GUID columns of every table of ImportTableList, and the section link of the
-// source. None of them raises: errors go to the diagnostic log.
-void CreateGuidColumns(const TImportPlan& plan, TADOConnection& connection);
+// source. None of them raises: errors go to the diagnostic log. CreateGuidColumns answers
+// the tables whose column could be neither added nor filled (a column that an interrupted
+// run left behind and that is filled afresh is usable).
+QVector<TGuidColumnFailure> CreateGuidColumns(const TImportPlan& plan, TADOConnection& connection);
 void DropGuidColumns(const TImportPlan& plan, TADOConnection& connection);
 void AddSectionLink(TADOConnection& connection);
 void DropSectionLink(TADOConnection& connection);
 
 // The clean-up half of the finishing step: the GUID columns of the source, then of the
-// destination, then the section link of the source. Harmless when run twice.
+// destination, then the section link of the source. Harmless when run twice. Inside the
+// destination's transaction the checks it has put off are made first, since PostgreSQL
+// alters no table with checks pending; one that fails raises (the COMMIT would fail too).
 void DropImportSchemaChanges(const TImportPlan& plan, TADOConnection& source, TADOConnection& dest);

@@ -8,7 +8,7 @@
 #include "db/OdbcConnection.h"
 #include "db/SqlText.h"
 #include "db/SqliteNative.h"
-#include "db/StatementRun.h"
+#include "db/ValueBinding.h"
 
 #include <gtest/gtest.h>
 
@@ -38,13 +38,13 @@ TEST(StatementText, SqliteStatementsSplitAtTheirOwnSemicolons) {
 }
 
 TEST(StatementText, NullValuesAreBoundAsNullsOfTheirType) {
-    const QVariant number = BindValueOf({QStringLiteral("a"), TFieldType::ftInteger, QVariant()});
+    const QVariant number = BindValueOf({QStringLiteral("a"), TFieldType::ftInteger, QVariant()}, TBackendKind::SqlServer);
     EXPECT_TRUE(number.isNull());
     EXPECT_EQ(number.typeId(), QMetaType::Int);
-    const QVariant blob = BindValueOf({QStringLiteral("b"), TFieldType::ftBlob, QVariant()});
+    const QVariant blob = BindValueOf({QStringLiteral("b"), TFieldType::ftBlob, QVariant()}, TBackendKind::Sqlite);
     EXPECT_TRUE(blob.isNull());
     EXPECT_EQ(blob.typeId(), QMetaType::QByteArray);
-    EXPECT_EQ(BindValueOf({QStringLiteral("c"), TFieldType::ftInteger, 5}).toInt(), 5);
+    EXPECT_EQ(BindValueOf({QStringLiteral("c"), TFieldType::ftInteger, 5}, TBackendKind::PostgreSql).toInt(), 5);
 }
 
 TEST(StatementText, OdbcDriverCanBeChosenByTheEnvironment) {

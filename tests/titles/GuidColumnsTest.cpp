@@ -166,6 +166,27 @@ TEST_F(SqlServerHousekeeping, GuidStatementsCarryTheGuardAndTheFillFollowsAFaile
     EXPECT_TRUE(LogText().contains(QStringLiteral("Ошибка удаления GUID-ов для таблицы Building")));
 }
 
+// A column that cannot be added but is filled (left by an interrupted run) is usable; one
+// that can be neither added nor filled is answered with the refusal to add it.
+TEST_F(SqlServerHousekeeping, TablesWithoutAUsableColumnAreAnswered) {
+    Failing = {QStringLiteral("ALTER TABLE Титул ADD")};
+    EXPECT_TRUE(CreateGuidColumns(Plan, Connection).isEmpty());
+    EXPECT_EQ(LogText().count(QStringLiteral("GUID-ы созданы успешно")), 1);
+
+    Failing = {QStringLiteral("ALTER TABLE Титул ADD"), QStringLiteral("UPDATE Титул")};
+    const QVector<TGuidColumnFailure> failures = CreateGuidColumns(Plan, Connection);
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_EQ(failures[0].Table, QStringLiteral("Титул"));
+    EXPECT_EQ(failures[0].Reason, QStringLiteral("Сервер отказал: ALTER TABLE Титул ADD"));
+    EXPECT_EQ(LogText().count(QStringLiteral("GUID-ы созданы успешно")), 1);  // not said of the second call
+
+    Failing = {QStringLiteral("UPDATE Building")};
+    const QVector<TGuidColumnFailure> unfilled = CreateGuidColumns(Plan, Connection);
+    ASSERT_EQ(unfilled.size(), 1);
+    EXPECT_EQ(unfilled[0].Table, QStringLiteral("Building"));
+    EXPECT_EQ(unfilled[0].Reason, QStringLiteral("Сервер отказал: UPDATE Building"));
+}
+
 TEST_F(SqlServerHousekeeping, SectionLinkStatementsAreSentAsWritten) {
     const QString clear = QStringLiteral(
         "Update Дорожный_объект Set Код_участка = NULL Where Код_участка not in (Select Код_участка From "

@@ -1,0 +1,95 @@
+#include "app/ConnectionText.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const QRegularExpression::PatternOptions PatternOptions = QRegularExpression::DotMatchesEverythingOption;
+
+QString ProviderItem(const TConnectionFields& fields) {
+    switch (fields.ServerType) {
+    case TServerType::MSSQLServer: return QStringLiteral("Provider=") + QLatin1String(MSSQLDriver);
+    case TServerType::PostgreSQL: return QStringLiteral("Provider=") + QLatin1String(PostgreSQLDriver);
+    case TServerType::Other: return QStringLiteral("Provider=") + fields.Driver;
+    case TServerType::None: break;
+    }
+    return QString();
+}
+
+QString DefaultDatabase(TServerType type) {
+    return type == TServerType::PostgreSQL ? QStringLiteral("postgres") : QStringLiteral("master");
+}
+
+QString AuthenticationItems(const TConnectionFields& fields) {
+    const bool mssql = fields.ServerType == TServerType::MSSQLServer;
+    if (fields.NTAuthorization) return QStringLiteral(";Integrated Security=SSPI");
+    if (!fields.UserName.isEmpty())
+        return (mssql ? QStringLiteral(";Persist Security Info=True") : QString()) + QStringLiteral(";User ID=") +
+               fields.UserName + QStringLiteral(";Password=") + fields.Password;
+    return mssql ? QStringLiteral(";Persist Security Info=False") : QString();
+}
+
+// "$1" of a replacement over the whole text, as the one-call replace function gives it.
+QString ReplaceWithFirstGroup(const QString& pattern, const QString& text) {
+    const QRegularExpression expression(pattern, PatternOptions);
+    QString result;
+    qsizetype last = 0;
+    for (auto it = expression.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        result += text.mid(last, match.capturedStart() - last) + match.captured(1);
+        last = match.capturedEnd();
+    }
+    return result + text.mid(last);
+}
+
+}  // namespace
+
+bool PatternFound(const QString& pattern, const QString& text) {
+    return QRegularExpression(pattern, PatternOptions).match(text).hasMatch();
+}
+
+QString BuildConnectionString(const TConnectionFields& fields, unsigned databaseSelector) {
+    QString text = ProviderItem(fields);
+    const QString keyword =
+        fields.ServerType == TServerType::MSSQLServer ? QStringLiteral("Initial Catalog") : QStringLiteral("Location");
+    if (!fields.ServerName.isEmpty()) text += QStringLiteral(";Data Source=") + fields.ServerName;
+    if (databaseSelector == 0)
+        text = QStringLiteral("%1;%2=%3").arg(text, keyword, DefaultDatabase(fields.ServerType));
+    else if (databaseSelector == 1 && !fields.DBName.isEmpty())
+        text = QStringLiteral("%1;%2=%3").arg(text, keyword, fields.DBName);
+    return text + AuthenticationItems(fields);
+}
+
+QString ExtractConnectionParam(const QString& connectionText, const QString& key) {
+    if (PatternFound(key + QStringLiteral("=\"\";"), connectionText)) return QString();
+    if (PatternFound(key + QStringLiteral("=\"?(.*?)\"?;"), connectionText))
+        return ReplaceWithFirstGroup(QStringLiteral(".*") + key + QStringLiteral("=\"?(.*?)\"?;.*"), connectionText);
+    return QString();
+}
+
+QString DatabaseKeyword(const QString& driver) {
+    if (PatternFound(QStringLiteral("PostgreSQL"), driver)) return QStringLiteral("Location");
+    if (PatternFound(QStringLiteral("SQLOLEDB"), driver)) return QStringLiteral("Initial Catalog");
+    // The embedded SQLite file is written under "Location"; without this a file chosen in
+    // the dialog would never reach "Имя базы:".
+    if (driver.contains(QLatin1String("SQLite"), Qt::CaseInsensitive)) return QStringLiteral("Location");
+    return QStringLiteral("%DBNAMESETTING%");
+}
+
+void ReadConnectionText(TConnectionFields& fields, const QString& connectionText) {
+    fields.Driver = ExtractConnectionParam(connectionText, QStringLiteral("Provider"));
+    TServerType type = TServerType::Other;
+    if (PatternFound(QStringLiteral("SQLOLEDB"), fields.Driver)) type = TServerType::MSSQLServer;
+    else if (PatternFound(QStringLiteral("PostgreSQL"), fields.Driver)) type = TServerType::PostgreSQL;
+    // A button selected anew runs its click handler, which writes its own driver text.
+    if (type != fields.ServerType) {
+        if (type == TServerType::MSSQLServer) fields.Driver = QLatin1String(MSSQLDriver);
+        if (type == TServerType::PostgreSQL) fields.Driver = QLatin1String(PostgreSQLDriver);
+        fields.ServerType = type;
+    }
+    fields.ServerName = ExtractConnectionParam(connectionText, QStringLiteral("Data Source"));
+    fields.DBName = ExtractConnectionParam(connectionText, DatabaseKeyword(fields.Driver));
+    fields.NTAuthorization = PatternFound(QStringLiteral("Integrated Security=\"?SSPI\"?"), connectionText);
+    fields.UserName = ExtractConnectionParam(connectionText, QStringLiteral("User ID"));
+    fields.Password = ExtractConnectionParam(connectionText, QStringLiteral("Password"));
+}

@@ -1,0 +1,109 @@
+#pragma once
+// The import wizard's window: four pages (source, destination, titles, log) and three
+// buttons. It is the front end of the run: the title list, the message boxes, the log memo,
+// the progress display and the abort request all live here; the run itself is RunTitleImport.
+
+#include "copier/Callbacks.h"
+#include "titles/ImportPlan.h"
+#include "titles/ImportRun.h"
+
+#include <QWidget>
+
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class TDBConnectFrame;
+class TEscapeKeyState;
+class TImportDBModule;
+class TWizardDialogs;
+
+class TPathraImportForm : public QWidget, public TImportFrontEnd, public TQuestionAsker {
+    Q_OBJECT
+public:
+    // The data module exists before the window; the dialogs answer every modal question.
+    TPathraImportForm(TImportDBModule& module, TWizardDialogs& dialogs, QWidget* parent = nullptr);
+    ~TPathraImportForm() override;
+
+    // Event handlers.
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void ToolButton1Click();
+    void ToolButton5Click();
+    void SpeedButton1Click();
+
+    bool RunInProgress() const { return Running; }
+
+    // The title list.
+    int ItemCount() const override;
+    QString ItemCaption(int index) const override;
+    QString ItemSubItem(int index) const override;
+    bool ItemChecked(int index) const override;
+    void SetItemChecked(int index, bool checked) override;
+    void ClearItems() override;
+    void AddItem(const QString& caption, const QStringList& subItems) override;
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override;
+    void ShowTitlePage() override;
+
+    // The copier's questions.
+    int Ask(const QString& message, TMsgDlgType type, TMsgDlgButtons buttons) override;
+
+    // The run's display (OnTableStart, OnRowProgress, OnCheckAbort, OnLogLine, FinishImport).
+    void ClearMemo() override;
+    void AddMemoLine(const QString& line) override;
+    void ShowLogPage() override;
+    void TableStart(const QString& name, int rows, int tableCount, int tableNumber) override;
+    void RowProgress(const QString& name, int rowsDone) override;
+    void CheckAbort() override;
+    void ResetDisplay() override;
+
+    TDBConnectFrame* DBConnectFrame1;
+    TDBConnectFrame* DBConnectFrame2;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QWidget* CreateConnectionPage(const char* groupName, const QString& caption, TDBConnectFrame*& frame);
+    QWidget* CreateTitlePage();
+    QWidget* CreateLogPage();
+    QWidget* CreateButtonPanel();
+    void FormCreate();
+    void Notebook1PageChanged();
+    void OpenConnection(TADOConnection& connection, TDBConnectFrame& frame);
+    void RunImport();
+    void Guarded(void (TPathraImportForm::*handler)());
+
+    TImportDBModule& Module;
+    TWizardDialogs& Dialogs;
+    TEscapeKeyState* EscapeState;
+    TImportPlan Plan;
+    bool AbortRequested = false;
+    bool Running = false;
+    // The window was asked to close during a run: the run is stopped and rolled back first.
+    bool CloseRequested = false;
+
+    QStackedWidget* Notebook1;
+    QTreeWidget* ListView1;
+    QToolBar* ToolBar1;
+    QLineEdit* SearchEdit;
+    QToolButton* SpeedButton1;
+    QPlainTextEdit* Memo;
+    QGroupBox* GroupBox7;
+    QProgressBar* ProgressBar1;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+};
+
+// The window's font: Tahoma 8 points where present, else a sans font with Cyrillic.
+QFont WizardFont();

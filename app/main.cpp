@@ -1,0 +1,42 @@
+// road-import-wizard: the import wizard's window.
+
+#include "app/DBConnectFrame.h"
+#include "app/ErrorHandler.h"
+#include "app/PathraImportForm.h"
+#include "app/WizardDialogs.h"
+#include "app/WizardOptions.h"
+#include "db/ImportDBModule.h"
+
+#include <cstdio>
+
+static void PrintError(const QString& text) { std::fputs(text.toUtf8().constData(), stderr); }
+
+int main(int argc, char** argv) {
+    // The options are read before the application exists, so that a usage error or --help
+    // needs no display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    TWizardOptions options;
+    try {
+        options = ParseWizardArguments(arguments);
+    } catch (const EWizardUsage& error) {
+        PrintError(QStringLiteral("road-import-wizard: ") + error.message() + QLatin1Char('\n') + WizardUsageText());
+        return 2;
+    }
+    if (options.Help) {
+        std::fputs(WizardUsageText().toUtf8().constData(), stdout);
+        return 0;
+    }
+
+    TStandardDialogs dialogs;
+    TWizardApplication app(argc, argv, dialogs);
+    app.setFont(WizardFont());
+    // The data module exists before the window.
+    TImportDBModule module;
+    TPathraImportForm form(module, dialogs);
+    // A string given here is read as the data-link dialog's answer is: it ends in ";".
+    if (!options.Source.isNull()) form.DBConnectFrame1->ReadConnectionString(options.Source + QLatin1Char(';'));
+    if (!options.Dest.isNull()) form.DBConnectFrame2->ReadConnectionString(options.Dest + QLatin1Char(';'));
+    form.show();
+    return app.exec();
+}
