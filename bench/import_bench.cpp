@@ -11,18 +11,25 @@
 // import / floor, large dest / import, large source / import in one closing line.
 //
 // Usage: import_bench [--titles N] [--rows N] [--dest-titles N] [--scale N] [--dir DIR]
+//                     [--postgres CONN]
 //   --titles N       titles imported (default 10); the source holds exactly these
 //   --rows N         rows per title (default 300)
 //   --dest-titles N  titles the small destination holds (default 3)
 //   --scale N        how many times larger the large databases are (default 100)
 //   --dir DIR        where the generated databases are kept and reused by later runs
 //                    (default: a temporary folder, removed at the end)
+//   --postgres CONN  the same on a PostgreSQL server instead of SQLite files: CONN is a
+//                    connection string without a database (scripts/pg-test-server.sh start
+//                    prints one); the databases are made there anew. No floor there: a
+//                    statement cannot read one database and write another. Default scale 10.
 
 #include "common/FloorCopy.h"
 #include "common/PeakMemory.h"
+#include "common/PostgresSample.h"
 #include "common/QuietFrontEnd.h"
 
 #include "db/ADOQuery.h"
+#include "db/Dialect.h"
 #include "db/ImportDBModule.h"
 #include "sample/SampleDatabase.h"
 #include "support/EAbort.h"
@@ -36,6 +43,7 @@
 #include <QHash>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -46,6 +54,14 @@ struct TOptions {
     int DestTitles = 3;
     int Scale = 100;
     QString Dir;
+    QString Postgres;
+};
+
+// The four databases of a run as connection strings, and how a fresh work copy of a
+// destination is made.
+struct TDatabases {
+    QString Source, LargeSource, Dest, LargeDest;
+    std::function<QString(const QString&)> WorkCopy;
 };
 
 struct TMeasure {
@@ -71,6 +87,9 @@ TOptions ParseOptions(const QStringList& args) {
     options.Scale = OptionValue(args, QStringLiteral("--scale"), options.Scale);
     const int at = static_cast<int>(args.indexOf(QStringLiteral("--dir")));
     if (at >= 0 && at + 1 < args.size()) options.Dir = args[at + 1];
+    const int pg = static_cast<int>(args.indexOf(QStringLiteral("--postgres")));
+    if (pg >= 0 && pg + 1 < args.size()) options.Postgres = args[pg + 1];
+    if (!options.Postgres.isEmpty()) options.Scale = OptionValue(args, QStringLiteral("--scale"), 10);
     return options;
 }
 
@@ -100,7 +119,10 @@ QString WorkCopy(const QString& dir, const QString& path) {
 
 long long TotalRows(TADOConnection& connection) {
     TADOQuery tables(&connection);
-    tables.SetSQL(QStringLiteral("select name from sqlite_master where type = 'table' and name not like 'sqlite_%'"));
+    tables.SetSQL(connection.Dialect().Kind() == TBackendKind::PostgreSql
+                      ? QStringLiteral("select table_name from information_schema.tables where table_schema = 'public' "
+                                       "and table_type = 'BASE TABLE'")
+                      : QStringLiteral("select name from sqlite_master where type = 'table' and name not like 'sqlite_%'"));
     tables.Open();
     QStringList names;
     for (; !tables.Eof(); tables.Next()) names << tables.Fields(0).AsString();
@@ -115,18 +137,18 @@ long long TotalRows(TADOConnection& connection) {
     return total;
 }
 
-void OpenSqlite(TADOConnection& connection, const QString& path) {
-    connection.ConnectionString = SampleConnectionString(path);
+void OpenDatabase(TADOConnection& connection, const QString& connectionString) {
+    connection.ConnectionString = connectionString;
     connection.CommandTimeout = 0;
     connection.Open();
 }
 
 // One whole import of the titles 1..titles, timed from the run's start to its end (commit and
 // clean-up included). The plan is left for the floor.
-TMeasure MeasureImport(const QString& sourcePath, const QString& destPath, int titles, TImportPlan& plan) {
+TMeasure MeasureImport(const QString& source, const QString& dest, int titles, TImportPlan& plan) {
     TImportDBModule module;
-    OpenSqlite(module.ADOConnectionSource, sourcePath);
-    OpenSqlite(module.ADOConnectionDest, destPath);
+    OpenDatabase(module.ADOConnectionSource, source);
+    OpenDatabase(module.ADOConnectionDest, dest);
     TQuietFrontEnd frontEnd;
     FillListFromTable(QStringLiteral("Титул"), frontEnd, QStringLiteral("Код_титула, Наименование"), false, QString(),
                       QString(), module.SourceQuery);
@@ -170,6 +192,48 @@ void Print(const char* name, const TMeasure& measure) {
 
 }  // namespace
 
+TDatabases SqliteDatabases(const TOptions& options, const QString& dir) {
+    // Destination titles are numbered after every source title, so no name is shared.
+    const int firstDestTitle = options.Titles * options.Scale + 1;
+    TDatabases databases;
+    databases.Source = SampleFile(dir, QStringLiteral("source"), options.Titles, options.Rows, 1, 1);
+    databases.LargeSource = SampleFile(dir, QStringLiteral("source"), options.Titles * options.Scale, options.Rows, 1, 1);
+    databases.Dest = SampleFile(dir, QStringLiteral("dest"), options.DestTitles, options.Rows, 2, firstDestTitle);
+    databases.LargeDest =
+        SampleFile(dir, QStringLiteral("dest"), options.DestTitles * options.Scale, options.Rows, 2, firstDestTitle);
+    databases.WorkCopy = [dir](const QString& path) { return SampleConnectionString(WorkCopy(dir, path)); };
+    for (QString* path : {&databases.Source, &databases.LargeSource})
+        *path = SampleConnectionString(*path);
+    return databases;
+}
+
+QString PostgresSample(const QString& server, const QString& kind, int titles, int rows, int seed, int firstTitle) {
+    const QString name = QStringLiteral("road_bench_%1_%2x%3").arg(kind).arg(titles).arg(rows);
+    QElapsedTimer clock;
+    clock.start();
+    const QString connection = MakePostgresSample(server, name, titles, rows, static_cast<std::uint64_t>(seed), firstTitle);
+    std::printf("made %s (%d titles of %d rows) in %.1f s\n", qPrintable(name), titles, rows, clock.elapsed() / 1000.0);
+    std::fflush(stdout);
+    return connection;
+}
+
+TDatabases PostgresDatabases(const TOptions& options) {
+    const int firstDestTitle = options.Titles * options.Scale + 1;
+    const QString& server = options.Postgres;
+    TDatabases databases;
+    databases.Source = PostgresSample(server, QStringLiteral("source"), options.Titles, options.Rows, 1, 1);
+    databases.LargeSource =
+        PostgresSample(server, QStringLiteral("source"), options.Titles * options.Scale, options.Rows, 1, 1);
+    PostgresSample(server, QStringLiteral("dest"), options.DestTitles, options.Rows, 2, firstDestTitle);
+    PostgresSample(server, QStringLiteral("dest"), options.DestTitles * options.Scale, options.Rows, 2, firstDestTitle);
+    databases.Dest = QStringLiteral("road_bench_dest_%1x%2").arg(options.DestTitles).arg(options.Rows);
+    databases.LargeDest = QStringLiteral("road_bench_dest_%1x%2").arg(options.DestTitles * options.Scale).arg(options.Rows);
+    databases.WorkCopy = [server](const QString& name) {
+        return CopyPostgresDatabase(server, name, QStringLiteral("road_bench_work"));
+    };
+    return databases;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const TOptions options = ParseOptions(app.arguments());
@@ -185,33 +249,33 @@ int main(int argc, char** argv) {
     QFile::remove(LogFileName);
 
     try {
-        // Destination titles are numbered after every source title, so no name is shared.
-        const int firstDestTitle = options.Titles * options.Scale + 1;
-        const QString source = SampleFile(dir, QStringLiteral("source"), options.Titles, options.Rows, 1, 1);
-        const QString largeSource =
-            SampleFile(dir, QStringLiteral("source"), options.Titles * options.Scale, options.Rows, 1, 1);
-        const QString dest = SampleFile(dir, QStringLiteral("dest"), options.DestTitles, options.Rows, 2, firstDestTitle);
-        const QString largeDest =
-            SampleFile(dir, QStringLiteral("dest"), options.DestTitles * options.Scale, options.Rows, 2, firstDestTitle);
-        std::printf("import of %d titles of %d rows; destination of %d titles; large ones %d times larger\n",
-                    options.Titles, options.Rows, options.DestTitles, options.Scale);
+        const bool postgres = !options.Postgres.isEmpty();
+        const TDatabases databases = postgres ? PostgresDatabases(options) : SqliteDatabases(options, dir);
+        std::printf("%s: import of %d titles of %d rows; destination of %d titles; large ones %d times larger\n",
+                    postgres ? "PostgreSQL" : "SQLite", options.Titles, options.Rows, options.DestTitles, options.Scale);
 
         TImportPlan plan;
-        const TMeasure import = MeasureImport(source, WorkCopy(dir, dest), options.Titles, plan);
+        const TMeasure import = MeasureImport(databases.Source, databases.WorkCopy(databases.Dest), options.Titles, plan);
         Print("import", import);
-        const TMeasure floor = MeasureFloor(source, WorkCopy(dir, dest), plan);
-        Print("floor", floor);
+        TMeasure floor;
+        if (!postgres) {
+            floor = MeasureFloor(QDir(dir).filePath(QStringLiteral("source-%1x%2-seed1.db").arg(options.Titles).arg(options.Rows)),
+                                 WorkCopy(dir, databases.Dest), plan);
+            Print("floor", floor);
+        }
         TImportPlan largeDestPlan;
-        const TMeasure intoLarge = MeasureImport(source, WorkCopy(dir, largeDest), options.Titles, largeDestPlan);
+        const TMeasure intoLarge =
+            MeasureImport(databases.Source, databases.WorkCopy(databases.LargeDest), options.Titles, largeDestPlan);
         Print("large dest", intoLarge);
         TImportPlan largeSourcePlan;
-        const TMeasure fromLarge = MeasureImport(largeSource, WorkCopy(dir, dest), options.Titles, largeSourcePlan);
+        const TMeasure fromLarge =
+            MeasureImport(databases.LargeSource, databases.WorkCopy(databases.Dest), options.Titles, largeSourcePlan);
         Print("large source", fromLarge);
-        QFile::remove(QDir(dir).filePath(QStringLiteral("work.db")));
+        if (!postgres) QFile::remove(QDir(dir).filePath(QStringLiteral("work.db")));
 
         std::printf("import/floor %.1f  large dest/small %.2f  large source/small %.2f  (import %.3f s, %lld rows, "
                     "peak %.0f MB)\n",
-                    import.Seconds / floor.Seconds, intoLarge.Seconds / import.Seconds,
+                    postgres ? 0.0 : import.Seconds / floor.Seconds, intoLarge.Seconds / import.Seconds,
                     fromLarge.Seconds / import.Seconds, import.Seconds, import.Rows,
                     qMax(qMax(import.PeakKb, intoLarge.PeakKb), fromLarge.PeakKb) / 1024.0);
     } catch (const EAbort&) {
