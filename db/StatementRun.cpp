@@ -40,6 +40,18 @@ const TBoundParam* FindParam(const QVector<TBoundParam>& params, const QString& 
     return nullptr;
 }
 
+bool HasStarOutsideQuotes(const QString& sql) {
+    for (int pos = 0; pos < sql.size();) {
+        const int skipped = SkipQuotedOrComment(sql, pos);
+        if (skipped != pos) {
+            pos = skipped;
+            continue;
+        }
+        if (sql[pos++] == QLatin1Char('*')) return true;
+    }
+    return false;
+}
+
 bool IsWholeNumber(const QVariant& value) {
     const int type = value.typeId();
     return type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::ULongLong ||
@@ -91,15 +103,19 @@ void TStatementRunner::RunStatement(const QString& text, const QVector<TBoundPar
         ExecutePrepared(*statement, params, wantRows, changesBefore);
     } catch (...) {
         // A statement that failed is prepared afresh next time rather than trusted again.
-        if (!uncached && Cache) Cache->Remove(text);
+        if (!uncached) Cache->Remove(text);
         throw;
     }
 }
 
 TPreparedStatement* TStatementRunner::PreparedStatementOf(const QString& text,
                                                           std::unique_ptr<TPreparedStatement>& uncached) {
+    // A statement whose columns follow the schema ("select *") is prepared anew each time:
+    // Qt's SQLite driver sizes a row by the columns it knew before the statement was
+    // prepared again for a changed schema.
     if (Cache)
         if (TPreparedStatement* cached = Cache->Find(text)) return cached;
+    TStatementCache* cache = Cache && !HasStarOutsideQuotes(text) ? Cache : nullptr;
     TPositionalText positional = ToPositionalPlaceholders(text);
     // Without parameters SQL Server and PostgreSQL run the text as it stands, as a plain
     // batch: SQL Server keeps what the batch sets up on the connection, and PostgreSQL
@@ -109,7 +125,7 @@ TPreparedStatement* TStatementRunner::PreparedStatementOf(const QString& text,
     statement->Query.setForwardOnly(true);
     if (!statement->Query.prepare(positional.Text)) RaiseError(statement->Query.lastError());
     statement->Names = std::move(positional.Names);
-    if (Cache) return Cache->Add(text, std::move(statement));
+    if (cache) return cache->Add(text, std::move(statement));
     uncached = std::move(statement);
     return uncached.get();
 }
