@@ -273,9 +273,10 @@ int main(int argc, char** argv) {
         Print("large source", fromLarge);
         if (!postgres) QFile::remove(QDir(dir).filePath(QStringLiteral("work.db")));
 
-        std::printf("import/floor %.1f  large dest/small %.2f  large source/small %.2f  (import %.3f s, %lld rows, "
+        const QString floorRatio = postgres ? QStringLiteral("n/a") : QString::number(import.Seconds / floor.Seconds, 'f', 1);
+        std::printf("import/floor %s  large dest/small %.2f  large source/small %.2f  (import %.3f s, %lld rows, "
                     "peak %.0f MB)\n",
-                    postgres ? 0.0 : import.Seconds / floor.Seconds, intoLarge.Seconds / import.Seconds,
+                    qPrintable(floorRatio), intoLarge.Seconds / import.Seconds,
                     fromLarge.Seconds / import.Seconds, import.Seconds, import.Rows,
                     qMax(qMax(import.PeakKb, intoLarge.PeakKb), fromLarge.PeakKb) / 1024.0);
     } catch (const EAbort&) {
