@@ -104,6 +104,8 @@ TDBConnectFrame::TDBConnectFrame(TWizardDialogs& dialogs, QWidget* parent) : QWi
     connect(MSSQLServerButton, &QRadioButton::toggled, this, [this](bool on) { if (on) MSSQLServerButtonClick(); });
     connect(PostgreSQLButton, &QRadioButton::toggled, this, [this](bool on) { if (on) PostgreSQLButtonClick(); });
     connect(NTAuthorizationButton, &QRadioButton::toggled, this, &TDBConnectFrame::NTAuthorizationButtonClick);
+    // Both choices share the handler: restored settings may select one while neither is.
+    connect(SQLAuthorizationButton, &QRadioButton::toggled, this, &TDBConnectFrame::NTAuthorizationButtonClick);
     connect(PromptDB, &QPushButton::clicked, this, [this] { RunGuarded(Dialogs, [this] { PromptDBClick(); }); });
 
     NTAuthorizationButtonClick();

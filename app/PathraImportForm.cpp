@@ -81,6 +81,7 @@ TPathraImportForm::TPathraImportForm(TImportDBModule& module, TWizardDialogs& di
     layout->addWidget(CreateButtonPanel());
 
     connect(Notebook1, &QStackedWidget::currentChanged, this, [this] { Notebook1PageChanged(); });
+    CreateStorage();
     FormCreate();
 }
 
@@ -150,6 +151,10 @@ QWidget* TPathraImportForm::CreateLogPage() {
     auto* page = new QWidget;
     Memo = Named(new QPlainTextEdit(page), "Memo");
     Memo->setReadOnly(true);
+    // Fixed pitch, so that the run's table of counts reads as a table.
+    QFont memoFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    memoFont.setPointSize(WizardFont().pointSize());
+    Memo->setFont(memoFont);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* strip = new QWidget(page);
     strip->setFixedHeight(41);

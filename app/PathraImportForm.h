@@ -21,6 +21,8 @@ class QTreeWidget;
 class TDBConnectFrame;
 class TEscapeKeyState;
 class TImportDBModule;
+class TStorage;
+class TStorageManager;
 class TWizardDialogs;
 
 class TPathraImportForm : public QWidget, public TImportFrontEnd, public TQuestionAsker {
@@ -68,6 +70,12 @@ public:
     TDBConnectFrame* DBConnectFrame1;
     TDBConnectFrame* DBConnectFrame2;
 
+    // Saved settings: the placement and both frames, restored on show and saved on close.
+    TStorageManager* StorageManager1;
+    TStorage* Storage1;
+    void Storage1Save(TStorage* sender);
+    void Storage1Restore(TStorage* sender);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -78,6 +86,7 @@ private:
     QWidget* CreateLogPage();
     QWidget* CreateButtonPanel();
     void FormCreate();
+    void CreateStorage();
     void Notebook1PageChanged();
     void OpenConnection(TADOConnection& connection, TDBConnectFrame& frame);
     void RunImport();

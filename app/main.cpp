@@ -6,6 +6,8 @@
 #include "app/WizardDialogs.h"
 #include "app/WizardOptions.h"
 #include "db/ImportDBModule.h"
+#include "settings/Storage.h"
+#include "support/Exception.h"
 
 #include <cstdio>
 
@@ -33,10 +35,13 @@ int main(int argc, char** argv) {
     app.setFont(WizardFont());
     // The data module exists before the window.
     TImportDBModule module;
+    // The saved settings' errors on showing and closing the window go to the error box.
+    TStorage::HookErrorHandler = [&dialogs](const QString& message) { HandleException(Exception(message), dialogs); };
     TPathraImportForm form(module, dialogs);
-    // A string given here is read as the data-link dialog's answer is: it ends in ";".
+    form.show();
+    // A string given here is read as the data-link dialog's answer is: it ends in ";". It comes
+    // after the show, so that it wins over the frames' saved settings.
     if (!options.Source.isNull()) form.DBConnectFrame1->ReadConnectionString(options.Source + QLatin1Char(';'));
     if (!options.Dest.isNull()) form.DBConnectFrame2->ReadConnectionString(options.Dest + QLatin1Char(';'));
-    form.show();
     return app.exec();
 }

@@ -4,7 +4,10 @@ QString CliHelpText() {
     return QStringLiteral(R"HELP(Usage:
   road-import --source CONN --dest CONN (--titles CODES | --all-titles) --save yes|no
               [--on-duplicate cancel|ignore] [--timeout SECONDS] [--log FILE]
+              [--source-password-env VAR | --source-password-file FILE]
+              [--dest-password-env VAR | --dest-password-file FILE] [--summary FILE]
   road-import --source CONN --list-titles [--timeout SECONDS] [--log FILE]
+              [--source-password-env VAR | --source-password-file FILE]
   road-import --help
 
 Copies road titles (rows of the table "Титул") with every row that depends on them
@@ -19,6 +22,16 @@ Connections:
         Provider=SQLOLEDB.1;Data Source=host;Initial Catalog=db;User ID=u;Password=p
         Provider=PostgreSQL;Data Source=host:5432;Location=db;User ID=u;Password=p
       A value that holds ";" is written in double quotes.
+      A password written into CONN can be read by every user of the machine (the
+      process list, the shell history); keep it out of CONN with one of these:
+  --source-password-env VAR, --dest-password-env VAR
+      Take the connection's password from the environment variable VAR.
+  --source-password-file FILE, --dest-password-file FILE
+      Take the connection's password from the first line of FILE, which must belong
+      to the user and be closed to everyone else (chmod 600).
+      Without either, when CONN names a user (User ID) but no password and standard
+      input is a terminal, the password is asked for there, without echo.
+      The password is never shown in a message or written to the diagnostic log.
   --timeout SECONDS
       Command timeout of both connections, 30 to 3600 (default 30).
 
@@ -51,9 +64,21 @@ Output:
   connection errors, and, only when it is a terminal, a progress line redrawn in place.
   When the import fails, standard error also names the diagnostic log, which holds
   the cause.
+  Just before "Импорт прошел успешно, сохранить?" the memo shows a table of what the
+  run did, per table that had any row: rows added ("Добавлено"), found in the
+  destination and reused ("Найдено"), found and updated ("Обновлено"), failed
+  ("Ошибок", each kind named on a line of its own below the table), and, of the added
+  and found ones, those pulled in through a reference ("По ссылке"); then a total.
+  --summary FILE
+      Once the run has ended, write the same counts to FILE as JSON: "outcome" (saved,
+      declined, stopped, failed, or refused when the preparation refused the run),
+      "titles" (code and name of each title of the run), "tables" (per table:
+      inserted, reused, updated, failed, failures by kind, pulled_in) and "total".
+      A FILE that cannot be written is a usage error before anything runs.
   --log FILE
-      The diagnostic log file (default: this program's path with the extension ".log").
-      It must be writable.
+      The diagnostic log file (default: this program's path with the extension ".log",
+      or, where that cannot be written, road-import/road-import.log in $XDG_STATE_HOME,
+      else in ~/.local/state). It must be writable.
 
 Interrupting:
   SIGINT (Ctrl+C) or SIGTERM during the import acts as the window's "Отмена": the next
@@ -68,8 +93,9 @@ Interrupting:
 Exit status:
   0  the import was saved (with --list-titles: the list was printed)
   1  the import failed, was stopped or was not saved (--save no)
-  2  usage error (an unwritable --log FILE included); a connection that cannot be
-     opened (the driver's text is shown);
+  2  usage error (an unwritable --log FILE, an unset password variable, a password
+     file that others may read included); a connection that cannot be opened (the
+     driver's text is shown);
      a source whose title list cannot be read
   3  the run was refused: no title chosen, or titles already in the destination
      and --on-duplicate cancel

@@ -14,7 +14,9 @@ struct TFlag {
 const QStringList ValueFlags = {QStringLiteral("--source"), QStringLiteral("--dest"),
                                 QStringLiteral("--titles"), QStringLiteral("--save"),
                                 QStringLiteral("--on-duplicate"), QStringLiteral("--timeout"),
-                                QStringLiteral("--log")};
+                                QStringLiteral("--log"), QStringLiteral("--source-password-env"),
+                                QStringLiteral("--source-password-file"), QStringLiteral("--dest-password-env"),
+                                QStringLiteral("--dest-password-file"), QStringLiteral("--summary")};
 const QStringList SwitchFlags = {QStringLiteral("--all-titles"), QStringLiteral("--list-titles"),
                                  QStringLiteral("--help")};
 
@@ -84,11 +86,20 @@ void RequireNonEmpty(const TFlag& flag) {
     if (flag.Value.trimmed().isEmpty()) throw EUsageError(QStringLiteral("%1 needs a value").arg(flag.Name));
 }
 
+void CheckPasswordFlags(const QSet<QString>& seen) {
+    for (const QString& role : {QStringLiteral("--source"), QStringLiteral("--dest")})
+        if (seen.contains(role + QStringLiteral("-password-env")) && seen.contains(role + QStringLiteral("-password-file")))
+            throw EUsageError(QStringLiteral("give either %1-password-env or %1-password-file, not both").arg(role));
+}
+
 void CheckModeFlags(const TCliOptions& options, const QSet<QString>& seen) {
+    CheckPasswordFlags(seen);
     if (options.Source.isEmpty()) throw EUsageError(QStringLiteral("--source is required"));
     if (options.Mode == TCliMode::ListTitles) {
         for (const QString& name : {QStringLiteral("--dest"), QStringLiteral("--titles"), QStringLiteral("--all-titles"),
-                                    QStringLiteral("--save"), QStringLiteral("--on-duplicate")})
+                                    QStringLiteral("--save"), QStringLiteral("--on-duplicate"),
+                                    QStringLiteral("--dest-password-env"), QStringLiteral("--dest-password-file"),
+                                    QStringLiteral("--summary")})
             if (seen.contains(name)) throw EUsageError(QStringLiteral("--list-titles does not take %1").arg(name));
         return;
     }
@@ -124,6 +135,11 @@ TCliOptions ParseCliArguments(const QStringList& arguments) {
         else if (flag.Name == QStringLiteral("--on-duplicate")) options.IgnoreDuplicates = ParseDuplicateAnswer(flag.Value);
         else if (flag.Name == QStringLiteral("--timeout")) options.Timeout = ParseTimeout(flag.Value);
         else if (flag.Name == QStringLiteral("--log")) options.LogFile = flag.Value;
+        else if (flag.Name == QStringLiteral("--summary")) options.SummaryFile = flag.Value;
+        else if (flag.Name == QStringLiteral("--source-password-env")) options.SourcePassword.EnvironmentVariable = flag.Value;
+        else if (flag.Name == QStringLiteral("--source-password-file")) options.SourcePassword.File = flag.Value;
+        else if (flag.Name == QStringLiteral("--dest-password-env")) options.DestPassword.EnvironmentVariable = flag.Value;
+        else if (flag.Name == QStringLiteral("--dest-password-file")) options.DestPassword.File = flag.Value;
     }
     CheckModeFlags(options, seen);
     return options;

@@ -2,9 +2,13 @@
 // The runner's command line:
 //   road-import --source CONN --dest CONN (--titles CODES | --all-titles) --save yes|no
 //               [--on-duplicate cancel|ignore] [--timeout SECONDS] [--log FILE]
+//               [--source-password-env VAR | --source-password-file FILE]
+//               [--dest-password-env VAR | --dest-password-file FILE] [--summary FILE]
 //   road-import --source CONN --list-titles [--timeout SECONDS] [--log FILE]
+//               [--source-password-env VAR | --source-password-file FILE]
 //   road-import --help
 
+#include "cli/Passwords.h"
 #include "support/Exception.h"
 
 #include <QString>
@@ -28,6 +32,9 @@ struct TCliOptions {
     bool IgnoreDuplicates = false;
     int Timeout = 30;
     QString LogFile;
+    QString SummaryFile;
+    TPasswordOrigin SourcePassword;
+    TPasswordOrigin DestPassword;
 };
 
 // The command timeout's bounds, as the connection frame keeps them.

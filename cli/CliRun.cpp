@@ -2,6 +2,8 @@
 
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
+#include "cli/Passwords.h"
+#include "cli/RunSummary.h"
 #include "cli/TerminalFrontEnd.h"
 #include "cli/TitleSelection.h"
 #include "copier/CopierLog.h"
@@ -51,6 +53,19 @@ void CheckLogFileWritable(const QString& path) {
         throw EUsageError(QStringLiteral("--log: cannot write the diagnostic log \"%1\": %2").arg(path, file.errorString()));
 }
 
+// The connection string with its password from where the options say; a password written
+// into the string itself works but is visible to every user of the machine, which is said.
+QString ConnectionWithPassword(const QString& connectionString, const TPasswordOrigin& origin, const QString& role,
+                               const QString& option, TConsole& console) {
+    const QString result = WithPassword(connectionString, origin, role, option);
+    if (result == connectionString && HoldsPassword(connectionString))
+        console.ErrText(QStringLiteral("road-import: warning: the password in %1 can be read by other users of this "
+                                       "machine (process list, shell history); %1-password-env or %1-password-file "
+                                       "keeps it off the command line")
+                            .arg(option));
+    return result;
+}
+
 // The memo of a failed run ends in "Ошибка импорта" alone; the cause went to the diagnostic log.
 void ReportFailedRun(TConsole& console) {
     const QString log = CurrentLogFileName();
@@ -73,13 +88,29 @@ void PrintTitleList(const TTerminalFrontEnd& frontEnd, TConsole& console) {
         console.OutLine(frontEnd.ItemCaption(i) + QLatin1Char('\t') + frontEnd.ItemSubItem(i));
 }
 
-int RunImport(const TCliOptions& options, TTerminalFrontEnd& frontEnd, TImportDBModule& module, TConsole& console) {
+// The titles the run was for: those still ticked once the preparation has dealt with the
+// duplicates.
+void CollectRunTitles(const TTerminalFrontEnd& frontEnd, TRunSummary& summary) {
+    summary.Titles.clear();
+    for (int i = 0; i < frontEnd.ItemCount(); ++i)
+        if (frontEnd.ItemChecked(i)) summary.Titles.append({frontEnd.ItemCaption(i), frontEnd.ItemSubItem(i)});
+}
+
+TRunOutcome UnsavedOutcome(const TTerminalFrontEnd& frontEnd) {
+    if (frontEnd.StopWasAsked()) return TRunOutcome::Stopped;
+    if (frontEnd.SaveWasDeclined()) return TRunOutcome::Declined;
+    return TRunOutcome::Failed;
+}
+
+int RunImport(const TCliOptions& options, TTerminalFrontEnd& frontEnd, TImportDBModule& module, TConsole& console,
+              TRunSummary& summary) {
     if (options.AllTitles) TickAllTitles(frontEnd);
     else TickTitleCodes(frontEnd, options.TitleCodes);
 
     // Nothing has been changed yet: an interrupt so far simply ends the program.
     if (InterruptRequested()) {
         console.ErrText(QStringLiteral("road-import: interrupted before the import began; nothing was changed"));
+        summary.Outcome = TRunOutcome::Stopped;
         return esNotSaved;
     }
 
@@ -88,25 +119,44 @@ int RunImport(const TCliOptions& options, TTerminalFrontEnd& frontEnd, TImportDB
         explicit TAskerScope(TQuestionAsker* asker) { SetQuestionAsker(asker); }
         ~TAskerScope() { SetQuestionAsker(nullptr); }
     } askerScope(&frontEnd);
+    struct TTitlesAtEnd {
+        const TTerminalFrontEnd& FrontEnd;
+        TRunSummary& Summary;
+        ~TTitlesAtEnd() { CollectRunTitles(FrontEnd, Summary); }
+    } titlesAtEnd{frontEnd, summary};
     try {
         const int failuresBefore = RowFailuresReported();
-        const int result = RunTitleImport(frontEnd, plan, module.ADOConnectionSource, module.ADOConnectionDest);
+        const int result =
+            RunTitleImport(frontEnd, plan, module.ADOConnectionSource, module.ADOConnectionDest, &summary.Counts);
         if (result >= 0) {
+            summary.Outcome = TRunOutcome::Saved;
             const int refused = RowFailuresReported() - failuresBefore;
             if (refused == 0) return esSaved;
             ReportRefusedRows(console, refused);
             return esSavedWithRefusedRows;
         }
+        summary.Outcome = UnsavedOutcome(frontEnd);
         if (!frontEnd.UnsavedByAnswer()) ReportFailedRun(console);
         return esNotSaved;
     } catch (const EAbort&) {
+        summary.Outcome = TRunOutcome::Refused;
         return esRefused;
     } catch (const Exception& error) {
         // A database error of the preparation: the window shows it in an error box.
+        summary.Outcome = TRunOutcome::Failed;
         console.ClearProgress();
         console.ErrText(QStringLiteral("Ошибка: ") + WithClosingPunctuation(error.message()));
         return esNotSaved;
     }
+}
+
+// The summary goes out once the run has ended, whatever the end was.
+int WithSummaryWritten(const TCliOptions& options, const TRunSummary& summary, TConsole& console, int status) {
+    if (options.Mode != TCliMode::Import || options.SummaryFile.isEmpty()) return status;
+    const QString failure = WriteRunSummary(options.SummaryFile, summary);
+    if (!failure.isEmpty())
+        console.ErrText(QStringLiteral("road-import: cannot write the summary \"%1\": %2").arg(options.SummaryFile, failure));
+    return status;
 }
 
 }  // namespace
@@ -123,23 +173,32 @@ int RunCommandLine(const TCliOptions& options, TConsole& console) {
         CheckLogFileWritable(options.LogFile);
         LogFileName = options.LogFile;
     }
+    if (!options.SummaryFile.isEmpty()) CheckSummaryFileWritable(options.SummaryFile);
+    const QString source = ConnectionWithPassword(options.Source, options.SourcePassword, QStringLiteral("source"),
+                                                  QStringLiteral("--source"), console);
+    const QString dest = options.Mode == TCliMode::Import
+                             ? ConnectionWithPassword(options.Dest, options.DestPassword, QStringLiteral("destination"),
+                                                      QStringLiteral("--dest"), console)
+                             : QString();
     if (options.Mode == TCliMode::Import) InstallInterruptHandlers();
 
     TImportDBModule& module = *ImportDBModule;
     TTerminalFrontEnd frontEnd(console, TRunAnswers{options.Save, options.IgnoreDuplicates});
     try {
-        OpenConnection(module.ADOConnectionSource, options.Source, options.Timeout, QStringLiteral("source"));
+        OpenConnection(module.ADOConnectionSource, source, options.Timeout, QStringLiteral("source"));
         if (options.Mode == TCliMode::Import)
-            OpenConnection(module.ADOConnectionDest, options.Dest, options.Timeout, QStringLiteral("destination"));
+            OpenConnection(module.ADOConnectionDest, dest, options.Timeout, QStringLiteral("destination"));
         FillTitleList(frontEnd, module.SourceQuery);
     } catch (const ESourceUnusable& error) {
         console.ErrText(QStringLiteral("road-import: ") + error.message());
-        return esUsage;
+        return WithSummaryWritten(options, TRunSummary(), console, esUsage);
     }
 
     if (options.Mode == TCliMode::ListTitles) {
         PrintTitleList(frontEnd, console);
         return esSaved;
     }
-    return RunImport(options, frontEnd, module, console);
+    TRunSummary summary;
+    const int status = RunImport(options, frontEnd, module, console, summary);
+    return WithSummaryWritten(options, summary, console, status);
 }

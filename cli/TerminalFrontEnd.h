@@ -50,6 +50,8 @@ public:
     // Whether the run went unsaved by an answer (the save declined, or the copy stopped)
     // rather than by a failure.
     bool UnsavedByAnswer() const { return SaveDeclined || StopAsked; }
+    bool SaveWasDeclined() const { return SaveDeclined; }
+    bool StopWasAsked() const { return StopAsked; }
 
 private:
     struct TItem {

@@ -5,6 +5,7 @@
 #include "copier/CopierLog.h"
 #include "copier/KeyMaps.h"
 #include "copier/RowCopier.h"
+#include "copier/RunCounts.h"
 #include "copier/SchemaIntrospection.h"
 #include "copier/Transaction.h"
 #include "db/ADOQuery.h"
@@ -27,11 +28,14 @@ public:
     TImportRun(const TStringList& tables, const TStringList& selections, const TStringList& matchTables,
                const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest)
         : Tables(tables), Selections(selections), MatchTables(matchTables), MatchColumns(matchColumns),
-          Source(source), Dest(dest) {}
+          Source(source), Dest(dest) {
+        KeyMaps.Counts = &Counts;
+    }
 
     void DeriveOrder(const TStringList* order);
     void CreateKeyMaps();
     int CopyAll();
+    const TRunCounts& RowCounts() const { return Counts; }
 
 private:
     void CopyPosition(int position);
@@ -48,6 +52,7 @@ private:
 
     TStringList Order;
     TKeyMaps KeyMaps;
+    TRunCounts Counts;
     int TablesCopied = 0;
 };
 
@@ -79,6 +84,8 @@ int TImportRun::CopyAll() {
         LogCopierLine(QStringLiteral("Импорт прошел успешно"));
         LogCopierLine(QStringLiteral("Импортировано ") + QString::number(TablesCopied) + QStringLiteral(" таблиц"));
         result = TablesCopied;
+        // What the run did, for the operator to decide on before the question.
+        for (const QString& line : FormatRunCounts(Counts)) ReportCopierLine(line);
         const bool save = AskToSave();
         if (!save) result = -1;
         transactionOpen = false;
@@ -148,11 +155,13 @@ bool TImportRun::AskToSave() {
 
 int ImportTables(const TStringList& tables, const TStringList& selections, const TStringList& matchTables,
                  const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest,
-                 const TStringList* order) {
+                 const TStringList* order, TRunCounts* counts) {
     TRunBanner banner;
     TCatalogueRunCache catalogue;
     TImportRun run(tables, selections, matchTables, matchColumns, source, dest);
     run.DeriveOrder(order);  // an error of the catalogue here reaches the caller
     run.CreateKeyMaps();
-    return run.CopyAll();
+    const int result = run.CopyAll();
+    if (counts) *counts = run.RowCounts();
+    return result;
 }

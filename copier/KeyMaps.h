@@ -12,6 +12,7 @@
 #include <vector>
 
 class TADOConnection;
+class TRunCounts;
 
 // A source row whose copy has begun further up the call chain and has not ended yet.
 struct TRowInProgress {
@@ -37,6 +38,8 @@ struct TKeyMaps {
     std::vector<std::unique_ptr<TIntegerPack>> Packs;  // parallel to Names
     std::vector<TRowInProgress> InProgress;            // innermost last
     std::vector<TDeferredReference> Deferred;
+    // Where the run counts its rows, when it does (not owned).
+    TRunCounts* Counts = nullptr;
 
     // Appends a table with a new, empty pack; returns its index.
     int AddTable(const QString& table);

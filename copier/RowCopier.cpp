@@ -5,6 +5,7 @@
 #include "copier/CopyPlan.h"
 #include "copier/KeyMaps.h"
 #include "copier/ParamSetters.h"
+#include "copier/RunCounts.h"
 #include "copier/Transaction.h"
 #include "db/ADOQuery.h"
 #include "support/EAbort.h"
@@ -50,6 +51,7 @@ private:
     int RecordRow(int sourceKey, int result);
     void AskAfterUserStop();
     void FailRow(std::optional<int> sourceKey, const QString& message);
+    void CountHandledRow();
 
     const QString Table;
     TKeyMaps& KeyMaps;
@@ -67,7 +69,8 @@ private:
     TADOQuery SourceQuery;
     int RowCount = 0;
 
-    // State of the row being handled.
+    // State of the row being handled; Step names what it was doing when it failed.
+    TRowFailureKind Step = TRowFailureKind::Key;
     std::vector<TCycleReference> Cycles;
     bool Inserted = false;
     bool Updated = false;
@@ -75,6 +78,7 @@ private:
 
 int TTableCopier::Run(const QString& selection, bool keyFirst) {
     KeyFirst = keyFirst;
+    if (KeyMaps.Counts) KeyMaps.Counts->Of(Table);  // the table takes its place in the counts' order
     PrepareStatements(selection, keyFirst);
     int result = -1;
     while (!SourceQuery.Eof()) {
@@ -82,6 +86,7 @@ int TTableCopier::Run(const QString& selection, bool keyFirst) {
         std::optional<int> sourceKey;
         try {
             result = -1;
+            Step = TRowFailureKind::Key;
             sourceKey = SourceQuery.Fields(0).AsInteger();
             result = HandleRow(*sourceKey);
         } catch (const TExitException&) {
@@ -125,6 +130,7 @@ int TTableCopier::HandleRow(int sourceKey) {
         BindColumns();
         result = ProbeOrInsert(sourceKey);
         result = RecordRow(sourceKey, result);
+        CountHandledRow();
     }
     ++RowCount;
     if (OnRowProgress) OnRowProgress(Table, RowCount);
@@ -143,7 +149,9 @@ void TTableCopier::BindColumns() {
         if (OnCheckAbort) OnCheckAbort();
         const TField field = SourceQuery.Fields(p);
         const QString& referenced = Plan.References[p - Plan.FirstCopied];
-        if (!field.IsNull() && !referenced.isEmpty())
+        const bool reference = !field.IsNull() && !referenced.isEmpty();
+        Step = reference ? TRowFailureKind::Reference : TRowFailureKind::Value;
+        if (reference)
             BindReference(p, referenced, field.AsInteger());
         else
             BindField(p, field);
@@ -207,11 +215,14 @@ void TTableCopier::BindField(int position, const TField& field) {
 }
 
 int TTableCopier::ProbeOrInsert(int sourceKey) {
+    Step = TRowFailureKind::Probe;
     ProbeQuery.Close();
     ProbeQuery.Open();
     if (ProbeQuery.IsEmpty()) {
+        Step = TRowFailureKind::Insert;
         ExecuteWriting(InsertQuery);
         Inserted = true;
+        Step = TRowFailureKind::Probe;
         if (Nested)
             ReportCopierLine(QStringLiteral("  Добавлена запись в таблицу ") + Table + QStringLiteral(" с кодом ") +
                              QString::number(sourceKey));
@@ -222,6 +233,7 @@ int TTableCopier::ProbeOrInsert(int sourceKey) {
             throw Exception(QStringLiteral("добавленная запись не найдена в таблице ") + Table +
                             QStringLiteral(" по столбцам сопоставления, её код в базе-приемнике неизвестен"));
     } else if (Plan.HasSetList && !Nested) {
+        Step = TRowFailureKind::Update;
         ExecuteWriting(UpdateQuery);
         Updated = true;
     }
@@ -282,10 +294,24 @@ void TTableCopier::AskAfterUserStop() {
     throw TExitException(StoppedMessage);
 }
 
+void TTableCopier::CountHandledRow() {
+    if (!KeyMaps.Counts) return;
+    TTableCounts& counts = KeyMaps.Counts->Of(Table);
+    if (Inserted) ++counts.Inserted;
+    else if (Updated) ++counts.Updated;
+    else ++counts.Reused;
+    if (Nested && !Updated) ++counts.PulledIn;
+}
+
 void TTableCopier::FailRow(std::optional<int> sourceKey, const QString& message) {
     // A key that could not be read as an integer is named as the source holds it.
     const QString keyText = sourceKey ? QString::number(*sourceKey) : SourceQuery.Fields(0).AsString();
     SourceQuery.Next();
+    if (KeyMaps.Counts) {
+        TTableCounts& counts = KeyMaps.Counts->Of(Table);
+        ++counts.Failed;
+        ++counts.Failures[Step];
+    }
     ReportRowFailure(Table, keyText, message);
     if (sourceKey) DropDeferredReferences(KeyMaps, Table, *sourceKey);
 }

@@ -1,5 +1,6 @@
 #include "copier/SchemaIntrospection.h"
 
+#include "copier/CatalogueNames.h"
 #include "db/ADOQuery.h"
 #include "db/Dialect.h"
 
@@ -10,7 +11,8 @@ namespace {
 const QString CommaSeparator = QStringLiteral(", ");
 
 // Runs a catalogue statement and returns the text of one named field of every row, in the
-// server's order. The query object lives only for this call.
+// server's order. The query object lives only for this call. Every value is a name that
+// goes into statements, so one that cannot be written unquoted raises.
 QStringList ReadCatalogueField(TADOConnection& connection, const QString& statement, const QString& field) {
     TADOQuery query(&connection);
     query.SetSQL(statement);
@@ -18,6 +20,7 @@ QStringList ReadCatalogueField(TADOConnection& connection, const QString& statem
     QStringList values;
     while (!query.Eof()) {
         values.append(query.FieldByName(field).AsString());
+        RequireWritableName(values.last(), connection);
         query.Next();
     }
     query.Close();
@@ -45,6 +48,7 @@ QString GetReferencedTable(const QString& table, const QString& column, TADOConn
         query.Next();
     }
     query.Close();
+    if (!referenced.isEmpty()) RequireWritableName(referenced, connection);
     return referenced;
 }
 

@@ -31,6 +31,15 @@ struct TADOConnection::Impl {
     TStatementCache Statements;     // prepared statements of this connection, by text
 };
 
+// A driver that repeats its connection string in an error would show the password to
+// whoever reads the message or the log; such a repetition is masked. A very short password
+// is left alone, since masking it would garble the text without hiding anything.
+static QString WithoutPassword(const QString& message, const QString& password) {
+    if (password.size() < 4) return message;
+    QString masked = message;
+    return masked.replace(password, QStringLiteral("***"));
+}
+
 TADOConnection::TADOConnection() : d(std::make_unique<Impl>()) {}
 
 TADOConnection::~TADOConnection() { TADOConnection::Close(); }
@@ -42,16 +51,20 @@ void TADOConnection::Open() {
         throw EDatabaseError(QStringLiteral("Строка подключения не задана"));
     const TConnectionParams params = ParseConnectionString(ConnectionString);
     const TBackendKind kind = BackendOf(params);
-    switch (kind) {
-    case TBackendKind::Sqlite:
-        d->Db = OpenSqliteDatabase(d->Name, params, &d->Clock, CommandTimeout);
-        break;
-    case TBackendKind::SqlServer:
-        d->Db = OpenMssqlDatabase(d->Name, params, CommandTimeout);
-        break;
-    case TBackendKind::PostgreSql:
-        d->Db = OpenPostgresDatabase(d->Name, params);
-        break;
+    try {
+        switch (kind) {
+        case TBackendKind::Sqlite:
+            d->Db = OpenSqliteDatabase(d->Name, params, &d->Clock, CommandTimeout);
+            break;
+        case TBackendKind::SqlServer:
+            d->Db = OpenMssqlDatabase(d->Name, params, CommandTimeout);
+            break;
+        case TBackendKind::PostgreSql:
+            d->Db = OpenPostgresDatabase(d->Name, params);
+            break;
+        }
+    } catch (const EDatabaseError& error) {
+        throw EDatabaseError(WithoutPassword(error.message(), params.Password()));
     }
     d->Kind = kind;
     d->IsOpen = true;

@@ -15,6 +15,10 @@ public:
     virtual ~TDialect() = default;
     virtual TBackendKind Kind() const = 0;
 
+    // Whether a name can be written unquoted in this dialect's statements: only such names
+    // read from a catalogue are ever put into one.
+    virtual bool IsRegularName(const QString& name) const = 0;
+
     // Catalogue. Each returns a statement text; the result columns named in the comment.
     // "Column_name": the key columns of a table, in key order.
     virtual QString PrimaryKeyStatement(const QString& table) const = 0;

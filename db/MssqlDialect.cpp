@@ -4,8 +4,17 @@
 #include "db/MssqlDialect.h"
 
 #include "db/ADOQuery.h"
+#include "db/RegularIdentifier.h"
+#include "db/ReservedWords.h"
 
 TBackendKind TMssqlDialect::Kind() const { return TBackendKind::SqlServer; }
+
+// Letters of any alphabet, digits of any script, "_", and "@", "$", "#" after the first
+// character ("@" and "#" in front mean a variable and a temporary table).
+bool TMssqlDialect::IsRegularName(const QString& name) const {
+    static const TIdentifierRule rule{QStringLiteral("@$#"), true, false, 128, &MssqlReservedWords()};
+    return IsRegularIdentifier(name, rule);
+}
 
 QString TMssqlDialect::PrimaryKeyStatement(const QString& table) const {
     return QStringLiteral("sp_pkeys @Table_Name='") + table + QStringLiteral("'");

@@ -5,6 +5,7 @@
 class TMssqlDialect : public TDialect {
 public:
     TBackendKind Kind() const override;
+    bool IsRegularName(const QString& name) const override;
     QString PrimaryKeyStatement(const QString& table) const override;
     QString ForeignKeysStatement(const QString& table) const override;
     QString ColumnListStatement(const QString& table) const override;

@@ -1,6 +1,8 @@
 #include "db/PostgresDialect.h"
 
 #include "db/ADOQuery.h"
+#include "db/RegularIdentifier.h"
+#include "db/ReservedWords.h"
 #include "db/SqlText.h"
 
 #include <QStringList>
@@ -34,6 +36,13 @@ static QString CaseInsensitiveOrder(const QString& column) {
 }
 
 TBackendKind TPostgresDialect::Kind() const { return TBackendKind::PostgreSql; }
+
+// Letters, ASCII digits, "_" and "$" after the first character; no ASCII capital, which
+// the server would fold; at most 63 characters, the length the server keeps.
+bool TPostgresDialect::IsRegularName(const QString& name) const {
+    static const TIdentifierRule rule{QStringLiteral("$"), false, true, 63, &PostgresReservedWords()};
+    return IsRegularIdentifier(name, rule);
+}
 
 QString TPostgresDialect::PrimaryKeyStatement(const QString& table) const {
     return QStringLiteral(

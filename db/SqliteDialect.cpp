@@ -1,10 +1,19 @@
 #include "db/SqliteDialect.h"
 
 #include "db/ADOQuery.h"
+#include "db/RegularIdentifier.h"
+#include "db/ReservedWords.h"
 #include "db/SqlText.h"
 #include "db/SqliteSchemaEdit.h"
 
 TBackendKind TSqliteDialect::Kind() const { return TBackendKind::Sqlite; }
+
+// Letters, ASCII digits, "_" and "$" after the first character ("$" in front starts a
+// parameter); SQLite sets no length limit of its own.
+bool TSqliteDialect::IsRegularName(const QString& name) const {
+    static const TIdentifierRule rule{QStringLiteral("$"), false, false, 1024, &SqliteReservedWords()};
+    return IsRegularIdentifier(name, rule);
+}
 
 QString TSqliteDialect::PrimaryKeyStatement(const QString& table) const {
     return QStringLiteral("select name as Column_name from pragma_table_info(") + SqlStringLiteral(table) +

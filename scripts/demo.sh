@@ -60,7 +60,12 @@ titles=$(head -n "$count" <<<"$title_list" | cut -f1 | paste -sd, -)
 
 section "Importing titles $titles: road-import --source ... --dest ... --titles $titles --save yes"
 echo "(standard output: the lines of the window's log memo; the questions and their answers go to standard error)"
-"$import" --source "$source_conn" --dest "$dest_conn" --titles "$titles" --save yes --log "$demo/road-import.log"
+"$import" --source "$source_conn" --dest "$dest_conn" --titles "$titles" --save yes --log "$demo/road-import.log" \
+  --summary "$demo/summary.json"
+echo "(the table \"Итоги импорта по таблицам\" came just before the save question; the same counts,"
+echo " with the outcome and the titles, are in $demo/summary.json, written by --summary:)"
+head -n 12 "$demo/summary.json"
+echo "    ..."
 
 section "Rows each destination table received"
 query=""

@@ -15,5 +15,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$out"
 # The log names itself after the executable; keep it out of the build folder's way.
 cd "$work"
+# Settings files of its own, so that what an operator saved does not change the pictures.
 xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb \
+  ROAD_IMPORT_USER_REGISTRY="$work/user-registry.ini" ROAD_IMPORT_MACHINE_REGISTRY="$work/machine-registry.ini" \
   "$build/tests/wizard-screenshots" "$work/source.db" "$work/dest.db" "$out"

@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <atomic>
@@ -45,6 +47,8 @@ struct TLogState {
     qint64 LastLineStart = 0;
     qint64 LastLineEnd = 0;  // where the last line ended, to see that nobody changed the file
     qint32 Occurrences = 0;
+    // The file beside the executable could not be written: the state folder's is used.
+    bool BesideUnwritable = false;
 };
 
 TLogState& State() {
@@ -78,12 +82,26 @@ QString ExecutablePath() {
 #endif
 }
 
-QString ChooseFileName() {
+// Whether a file could be written there as far as the file system tells beforehand; the
+// write itself is the final judge.
+bool LooksWritable(const QString& path) {
+    const QFileInfo file(path);
+    if (file.exists()) return file.isFile() && file.isWritable();
+    const QFileInfo folder(file.absolutePath());
+    return folder.isDir() && folder.isWritable();
+}
+
+// The log file named by LogFileName, or the executable's default, or, once that has proved
+// unwritable (an installation in a system folder), the one in the user's state folder.
+// Called under the lock.
+QString ChooseFileName(TLogState& state) {
     const QString fileName = LogFileName;
     if (!fileName.isEmpty()) return fileName;
     const QString executable = ExecutablePath();
     if (executable.isEmpty()) return QString();
-    return LogFileNameForExecutable(executable);
+    const QString beside = LogFileNameForExecutable(executable);
+    if (!state.BesideUnwritable && !LooksWritable(beside)) state.BesideUnwritable = true;
+    return state.BesideUnwritable ? StateFolderLogFileName(executable) : beside;
 }
 
 QByteArray TimeStamp() {
@@ -280,9 +298,17 @@ void WriteLog(const QString& message, std::uint8_t level) {
         if (state.FileDisabled.load()) return;
         std::lock_guard<std::mutex> guard(state.Lock);
         try {
-            const QString fileName = ChooseFileName();
+            const QString fileName = ChooseFileName(state);
             if (fileName.isEmpty()) return;  // no executable path to name the file after
-            WriteToFile(state, fileName, message.toUtf8());
+            try {
+                WriteToFile(state, fileName, message.toUtf8());
+            } catch (...) {
+                // The default file failed where it looked writable: the state folder's
+                // takes over, once; any other failure ends file logging.
+                if (!LogFileName.isEmpty() || state.BesideUnwritable) throw;
+                state.BesideUnwritable = true;
+                WriteToFile(state, ChooseFileName(state), message.toUtf8());
+            }
         } catch (...) {
             state.FileDisabled.store(true);
         }
@@ -315,6 +341,24 @@ void ResetLogState() {
     state.LastLineStart = 0;
     state.LastLineEnd = 0;
     state.Occurrences = 0;
+    state.BesideUnwritable = false;
 }
 
-QString CurrentLogFileName() { return ChooseFileName(); }
+QString CurrentLogFileName() {
+    TLogState& state = State();
+    std::lock_guard<std::mutex> guard(state.Lock);
+    return ChooseFileName(state);
+}
+
+QString StateFolderLogFileName(const QString& executablePath) {
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    // The base directory specification ignores a relative path.
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    const QString program = QFileInfo(executablePath).completeBaseName();
+    const QString folder = base + QLatin1Char('/') + program;
+    // Made for the user alone: the log may name the databases and users of an import.
+    if (!QDir().exists(folder) && QDir().mkpath(folder))
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return folder + QLatin1Char('/') + program + QStringLiteral(".log");
+}

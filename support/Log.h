@@ -1,6 +1,7 @@
 #pragma once
 // The process-wide diagnostic log: one time-stamped line per message in a file beside the
-// executable, repetitions collapsed in place. Never raises.
+// executable (or, where that cannot be written, in the user's state folder), repetitions
+// collapsed in place. Never raises.
 
 #include <QString>
 #include <cstdint>
@@ -19,9 +20,15 @@ QString ChoosePlural(int n, const QString& one, const QString& few, const QStrin
 // appended when the file name has none.
 QString LogFileNameForExecutable(const QString& executablePath);
 
-// The file the next message goes to: LogFileName, or the executable's default; empty when
-// neither can be told.
+// The file the next message goes to, and so the one to name to the user: LogFileName, or
+// the executable's default, or the state folder's when that cannot be written; empty when
+// none can be told.
 QString CurrentLogFileName();
+
+// The log in the user's state folder: $XDG_STATE_HOME (else ~/.local/state), a folder named
+// after the program, and in it the program's name with ".log". The folder is made (for its
+// owner only) when missing.
+QString StateFolderLogFileName(const QString& executablePath);
 
 // Tests only: forgets the repeated-message state and switches the file part back on, as if
 // the process had just started. LogLevel and LogFileName are left as they are.

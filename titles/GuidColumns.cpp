@@ -4,6 +4,7 @@
 #include "titles/TitlePreparation.h"
 
 #include "copier/Callbacks.h"
+#include "copier/CatalogueNames.h"
 #include "db/ADOQuery.h"
 #include "db/Dialect.h"
 #include "support/Log.h"
@@ -21,6 +22,7 @@ QVector<TGuidColumnFailure> CreateGuidColumns(const TImportPlan& plan, TADOConne
         TADOQuery query(&connection);
         for (; next < plan.ImportTableList.Count(); ++next) {
             const QString& table = plan.ImportTableList[next];
+            if (!IsWritableName(table, connection)) continue;  // listed only to be left out
             QString addError;
             try {
                 dialect.ExecuteForUserTable(query, table, dialect.AddGuidColumnStatement(table));
@@ -58,6 +60,7 @@ void DropGuidColumns(const TImportPlan& plan, TADOConnection& connection) {
         TADOQuery query(&connection);
         for (int i = 0; i < plan.ImportTableList.Count(); ++i) {
             const QString& table = plan.ImportTableList[i];
+            if (!IsWritableName(table, connection)) continue;
             try {
                 dialect.ExecuteForUserTable(query, table, dialect.DropGuidColumnStatement(table));
             } catch (...) {

@@ -44,7 +44,8 @@ static void WriteImportOutcome(TImportFrontEnd& frontEnd, int result) {
     frontEnd.AddMemoLine(QStringLiteral("Импортировано ") + QString::number(result) + QStringLiteral(" таблиц"));
 }
 
-int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest) {
+int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest,
+                   TRunCounts* counts) {
     frontEnd.ClearMemo();
     frontEnd.ShowLogPage();
     InstallImportCallbacks(frontEnd, plan, source, dest);
@@ -59,7 +60,7 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     }
 
     const int result = ImportTables(plan.ImportTableList, plan.RowSelectionList, plan.MatchTableList,
-                                    plan.MatchColumnList, source, dest, &plan.ImportTableList);
+                                    plan.MatchColumnList, source, dest, &plan.ImportTableList, counts);
     WriteImportOutcome(frontEnd, result);
     // A declined, stopped or failed run: the rollback undid the clean-up made inside the
     // transaction (or there was none), so it is done again outside it.

@@ -9,6 +9,7 @@
 #include <QString>
 
 class TADOConnection;
+class TRunCounts;
 
 // What a run needs of the front end beyond the title list and the message box.
 class TImportFrontEnd : public TTitleFrontEnd {
@@ -49,5 +50,7 @@ void InstallImportCallbacks(TImportFrontEnd& frontEnd, const TImportPlan& plan, 
 // Returns ImportTables' result: the number of tables imported, or negative when the import
 // failed, was stopped or was not saved (then "Ошибка импорта" is in the memo and FinishImport
 // has run a second time). A run the preparation refused ends with EAbort, after the front
-// end was told why; a database error of the preparation propagates.
-int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest);
+// end was told why; a database error of the preparation propagates. counts (when given)
+// receives what the copy did, table by table.
+int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest,
+                   TRunCounts* counts = nullptr);

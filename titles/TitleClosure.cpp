@@ -1,6 +1,7 @@
 #include "titles/TitleClosure.h"
 
 #include "copier/Callbacks.h"
+#include "copier/CatalogueNames.h"
 #include "copier/CopierRun.h"
 #include "copier/SchemaIntrospection.h"
 #include "db/ADOQuery.h"
@@ -99,6 +100,14 @@ void CollectDependents(TImportPlan& plan, int index, TADOConnection& connection)
     for (const QString& dependent : dependents) {
         if (dependent == parent) continue;  // a reference to itself is not walked again
         if (plan.ImportTableList.Contains(dependent)) continue;
+        // A name that would change the statements it is pasted into leaves its table out
+        // before any statement names it.
+        const QString unwritable = UnwritableNameReason(dependent, connection);
+        if (!unwritable.isEmpty()) {
+            AddExcludedTable(plan, dependent);
+            ReportExcludedDependent(dependent, unwritable);
+            continue;
+        }
         if (dependent == QStringLiteral("Дефект"))
             AddImportTable(plan, dependent, DefectSelection(parentSelection));
         else

@@ -7,8 +7,14 @@
 
 QString ImporterPath() { return QStringLiteral(ROAD_IMPORT_BIN); }
 
-TToolRun RunTool(const QString& program, const QStringList& arguments, int timeoutMs) {
+TToolRun RunTool(const QString& program, const QStringList& arguments, int timeoutMs,
+                 const QStringList& environment) {
     QProcess process;
+    if (!environment.isEmpty()) {
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        for (const QString& pair : environment) variables.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+        process.setProcessEnvironment(variables);
+    }
     process.start(program, arguments);
     TToolRun run;
     if (!process.waitForStarted()) {
@@ -29,7 +35,9 @@ TToolRun RunTool(const QString& program, const QStringList& arguments, int timeo
     return run;
 }
 
-TToolRun RunImporter(const QStringList& arguments) { return RunTool(ImporterPath(), arguments); }
+TToolRun RunImporter(const QStringList& arguments, const QStringList& environment) {
+    return RunTool(ImporterPath(), arguments, 60000, environment);
+}
 
 QStringList ImportArguments(const QString& sourcePath, const QString& destPath, const QStringList& more) {
     return QStringList{QStringLiteral("--source"), SqliteConnectionString(sourcePath), QStringLiteral("--dest"),

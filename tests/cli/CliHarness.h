@@ -12,9 +12,11 @@ struct TToolRun {
     QString Err;      // standard error as written
 };
 
-// Runs a tool to its end (at most timeoutMs) with the given arguments.
-TToolRun RunTool(const QString& program, const QStringList& arguments, int timeoutMs = 60000);
-TToolRun RunImporter(const QStringList& arguments);
+// Runs a tool to its end (at most timeoutMs) with the given arguments, and with the given
+// "NAME=value" pairs added to its environment.
+TToolRun RunTool(const QString& program, const QStringList& arguments, int timeoutMs = 60000,
+                 const QStringList& environment = {});
+TToolRun RunImporter(const QStringList& arguments, const QStringList& environment = {});
 
 // "--source CONN --dest CONN" for two SQLite files, followed by further arguments.
 QStringList ImportArguments(const QString& sourcePath, const QString& destPath, const QStringList& more);

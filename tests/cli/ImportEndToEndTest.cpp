@@ -4,6 +4,9 @@
 #include "cli/SqliteInspector.h"
 #include "common/TestFiles.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -235,12 +238,29 @@ TEST_F(ImportEndToEnd, RowsTheDestinationRejectsAreReportedAndTheRestIsCopied) {
     ASSERT_GT(rejected, 0);
     ASSERT_GT(accepted, 0);
 
-    const TToolRun run = RunImporter(
-        ImportArguments(Source, Dest, {QStringLiteral("--all-titles"), QStringLiteral("--save"), QStringLiteral("yes")}));
+    const QString summaryFile = Dir.Path(QStringLiteral("summary.json"));
+    const TToolRun run = RunImporter(ImportArguments(
+        Source, Dest,
+        {QStringLiteral("--all-titles"), QStringLiteral("--save"), QStringLiteral("yes"), QStringLiteral("--summary"),
+         summaryFile}));
     // Saved, but with rows missing: a script can tell it from a clean run.
     EXPECT_EQ(run.ExitCode, 4) << run.Err.toStdString();
     EXPECT_TRUE(run.Err.contains(QStringLiteral("the import was saved, but %1 row(s) failed").arg(rejected)))
         << run.Err.toStdString();
+    // The refused rows are counted as failed inserts, in the memo's table and the summary.
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("Ошибки в таблице Знак: добавление отклонено: %1").arg(rejected)))
+        << run.Out.join(QLatin1Char('\n')).toStdString();
+    QFile summary(summaryFile);
+    ASSERT_TRUE(summary.open(QIODevice::ReadOnly));
+    const QJsonObject signs = QJsonDocument::fromJson(summary.readAll())
+                                  .object()
+                                  .value(QStringLiteral("tables"))
+                                  .toObject()
+                                  .value(QStringLiteral("Знак"))
+                                  .toObject();
+    EXPECT_EQ(signs.value(QStringLiteral("inserted")).toInt(), accepted);
+    EXPECT_EQ(signs.value(QStringLiteral("failed")).toInt(), rejected);
+    EXPECT_EQ(signs.value(QStringLiteral("failures")).toObject(), (QJsonObject{{QStringLiteral("insert"), rejected}}));
     const QStringList failures =
         run.Out.filter(QRegularExpression(QStringLiteral("^Не удалось добавить запись в таблицу Знак с кодом \\d+\\. Ошибка: .*"
                                                          "знаки справа не принимаются")));

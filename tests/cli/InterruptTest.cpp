@@ -6,6 +6,10 @@
 #include "common/TestFiles.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -45,7 +49,8 @@ TEST(Interrupt, SigintDuringTheCopyRollsEverythingBackAndCleansUp) {
     process.start(ImporterPath(), ImportArguments(source, dest,
                                                   {QStringLiteral("--all-titles"), QStringLiteral("--save"),
                                                    QStringLiteral("yes"), QStringLiteral("--log"),
-                                                   dir.Path(QStringLiteral("run.log"))}));
+                                                   dir.Path(QStringLiteral("run.log")), QStringLiteral("--summary"),
+                                                   dir.Path(QStringLiteral("summary.json"))}));
     ASSERT_TRUE(process.waitForStarted());
     QStringList lines;
     ASSERT_TRUE(WaitForLine(process, QStringLiteral("Импорт таблицы "), lines, 30000)) << lines.join('\n').toStdString();
@@ -64,6 +69,16 @@ TEST(Interrupt, SigintDuringTheCopyRollsEverythingBackAndCleansUp) {
         << err.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("Подтверждение: Сохранить уже перенесенные данные?\n-> Нет")))
         << err.toStdString();
+
+    // The summary tells a stop, with the counts of what was done before it (all rolled back).
+    QFile summaryFile(dir.Path(QStringLiteral("summary.json")));
+    ASSERT_TRUE(summaryFile.open(QIODevice::ReadOnly));
+    const QJsonObject summary = QJsonDocument::fromJson(summaryFile.readAll()).object();
+    EXPECT_EQ(summary.value(QStringLiteral("outcome")).toString(), QStringLiteral("stopped"));
+    EXPECT_EQ(summary.value(QStringLiteral("titles")).toArray().size(), 6);
+    const QJsonObject titles = summary.value(QStringLiteral("tables")).toObject().value(QStringLiteral("Титул")).toObject();
+    EXPECT_LT(titles.value(QStringLiteral("inserted")).toInt(), 6) << "the stop came during the first table";
+    EXPECT_EQ(summary.value(QStringLiteral("total")).toObject().value(QStringLiteral("failed")).toInt(), 0);
 
     TSqliteInspector sourceDb(source), destDb(dest);
     EXPECT_EQ(destDb.ContentDump(), before);

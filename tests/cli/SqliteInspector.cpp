@@ -6,6 +6,19 @@
 #include <QUuid>
 #include <gtest/gtest.h>
 
+// Names are quoted here, so that tables with any name can be read back as they are.
+static QString QuotedName(const QString& name) {
+    QString doubled = name;
+    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
+static QString NameLiteral(const QString& name) {
+    QString doubled = name;
+    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
+}
+
 TSqliteInspector::TSqliteInspector(const QString& path)
     : Name(QStringLiteral("inspector-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
     Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
@@ -51,27 +64,27 @@ QStringList TSqliteInspector::Tables() const {
 
 QStringList TSqliteInspector::Columns(const QString& table) const {
     QStringList columns;
-    for (const QVariantList& row : Select(QStringLiteral("select name from pragma_table_info('%1') order by cid").arg(table)))
+    for (const QVariantList& row : Select(QStringLiteral("select name from pragma_table_info(%1) order by cid").arg(NameLiteral(table))))
         columns << row[0].toString();
     return columns;
 }
 
 QString TSqliteInspector::PrimaryKey(const QString& table) const {
     const QList<QVariantList> rows =
-        Select(QStringLiteral("select name from pragma_table_info('%1') where pk > 0 order by pk").arg(table));
+        Select(QStringLiteral("select name from pragma_table_info(%1) where pk > 0 order by pk").arg(NameLiteral(table)));
     return rows.isEmpty() ? QString() : rows.first()[0].toString();
 }
 
 QList<TReference> TSqliteInspector::References(const QString& table) const {
     QList<TReference> references;
     for (const QVariantList& row :
-         Select(QStringLiteral("select \"from\", \"table\", \"to\" from pragma_foreign_key_list('%1')").arg(table)))
+         Select(QStringLiteral("select \"from\", \"table\", \"to\" from pragma_foreign_key_list(%1)").arg(NameLiteral(table))))
         references << TReference{row[0].toString(), row[1].toString(), row[2].toString()};
     return references;
 }
 
 int TSqliteInspector::RowCount(const QString& table) const {
-    const QList<QVariantList> rows = Select(QStringLiteral("select count(*) from ") + table);
+    const QList<QVariantList> rows = Select(QStringLiteral("select count(*) from ") + QuotedName(table));
     return rows.isEmpty() ? -1 : rows.first()[0].toInt();
 }
 
@@ -86,7 +99,7 @@ QString TSqliteInspector::ContentDump() const {
     for (const QString& table : Tables()) {
         dump += table + QLatin1Char('(') + Columns(table).join(QLatin1Char(',')) + QStringLiteral(")\n");
         QStringList rows;
-        for (const QVariantList& row : Select(QStringLiteral("select * from ") + table)) {
+        for (const QVariantList& row : Select(QStringLiteral("select * from ") + QuotedName(table))) {
             QStringList values;
             for (const QVariant& value : row) values << ValueText(value);
             rows << values.join(QLatin1Char('|'));

@@ -4,6 +4,7 @@
 #include "CopierTestSupport.h"
 
 #include "copier/CopierRun.h"
+#include "copier/RunCounts.h"
 #include "support/EAbort.h"
 #include "support/Log.h"
 
@@ -40,7 +41,7 @@ protected:
         const TStringList tableList = MakeList(tables, marks);
         const TStringList orderList = order ? MakeList(*order) : TStringList();
         return ImportTables(tableList, MakeList(selections), MatchTables, MatchColumns, Source, Dest,
-                            order ? &orderList : (UseDerivedOrder ? nullptr : &tableList));
+                            order ? &orderList : (UseDerivedOrder ? nullptr : &tableList), &Counts);
     }
 
     // Every row of every table of the chain, as the destination has committed it.
@@ -54,6 +55,7 @@ protected:
     TStringList MatchTables;
     TStringList MatchColumns;
     bool UseDerivedOrder = false;
+    TRunCounts Counts;  // what the last run did
 };
 
 TEST_F(CopierRunTest, CopiesInListOrderWithMarksAndAnnouncedRows) {
@@ -68,9 +70,20 @@ TEST_F(CopierRunTest, CopiesInListOrderWithMarksAndAnnouncedRows) {
 
     EXPECT_EQ(result, 3);
     EXPECT_EQ(Asker.Asked, QStringList{SaveQuestion});
-    EXPECT_EQ(Lines, (QStringList{"Импорт таблицы B - 3 записей", "  Добавлена запись в таблицу C с кодом 100",
-                                  "  Добавлена запись в таблицу C с кодом 200", "Импорт таблицы A - 5 записей",
-                                  "Импорт таблицы S - 3 записей"}));
+    EXPECT_EQ(Lines.mid(0, 5), (QStringList{"Импорт таблицы B - 3 записей", "  Добавлена запись в таблицу C с кодом 100",
+                                           "  Добавлена запись в таблицу C с кодом 200", "Импорт таблицы A - 5 записей",
+                                           "Импорт таблицы S - 3 записей"}));
+    // Then, before the question, the counts: C's rows came in through B's references.
+    const QStringList table = Lines.mid(5);
+    ASSERT_EQ(table.size(), 7);
+    EXPECT_EQ(table[0], "Итоги импорта по таблицам:");
+    QStringList cells;
+    for (const QString& line : table.mid(1)) {
+        cells << line.simplified();
+        EXPECT_EQ(line.size(), table[1].size()) << "aligned: " << line.toStdString();
+    }
+    EXPECT_EQ(cells, (QStringList{"Таблица Добавлено Найдено Обновлено Ошибок По ссылке", "B 3 0 0 0 0", "C 2 0 0 0 2",
+                                  "A 5 0 0 0 0", "S 2 0 0 0 0", "Всего 12 0 0 0 2"}));
     EXPECT_EQ(Events, (QStringList{"start B 3 2/4", "row C 1", "row B 1", "row B 2", "row C 1", "row B 3",
                                    "start A 5 3/4", "row A 1", "row A 2", "row A 3", "row A 4", "row A 5",
                                    "start S 3 4/4", "row S 1", "row S 2", "finish"}));
@@ -126,7 +139,10 @@ TEST_F(CopierRunTest, FailedRunIsRolledBackAndTheNextRunCommits) {
     EXPECT_EQ(Run({"B", "A"}, {"10", "5, 6"}), 1) << "A's last row failed: A is not counted";
     EXPECT_EQ(CommittedDestRows("select * from B"), QStringList{"1|b10|1"});
     EXPECT_EQ(CommittedDestRows("select * from A"), QStringList{"1|a5|1"});
-    EXPECT_TRUE(Lines.last().startsWith("Не удалось добавить запись в таблицу A с кодом 6."));
+    EXPECT_EQ(Lines.filter("Не удалось добавить запись в таблицу A с кодом 6.").size(), 1);
+    // The refused row is counted by the step that failed it.
+    EXPECT_EQ(Lines.filter(QRegularExpression("^A ")).value(0).simplified(), "A 1 0 0 1 0");
+    EXPECT_EQ(Lines.last(), "Ошибки в таблице A: добавление отклонено: 1");
 }
 
 TEST_F(CopierRunTest, FailedCommitIsNotReportedAsSaved) {
@@ -189,6 +205,12 @@ TEST_F(UserStopTest, StopAndKeepCommitsWhatWasCopied) {
     EXPECT_EQ(Lines.last(), "Импорт прерван пользователем, изменения БУДУТ ВНЕСЕНЫ в базу");
     EXPECT_EQ(Events.count("finish"), 1);
     EXPECT_EQ(CommittedDestRows("select Name from A"), QStringList{"a4"});
+    // The counts hold what was done before the stop; the memo's table belongs to the save
+    // question only.
+    EXPECT_EQ(Counts.Tables(), QStringList{"A"});
+    EXPECT_EQ(Counts.Total().Inserted, 1);
+    EXPECT_EQ(Counts.Total().Failed, 0);
+    EXPECT_TRUE(Lines.filter("Итоги импорта").isEmpty());
     EXPECT_EQ(CommittedDestRows("select Note from Marker"), QStringList{"finished"})
         << "OnFinish ran inside the transaction, before the COMMIT";
     QFile log(Dir.Path("copier.log"));

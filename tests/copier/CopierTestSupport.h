@@ -41,6 +41,8 @@ protected:
     TADOConnection Dest;
     TScriptedAsker Asker;
     QStringList Lines;                 // OnLogLine
+    // The lines before the run's table of counts (all of them when there is none).
+    QStringList LinesBeforeCounts() const { return Lines.mid(0, Lines.indexOf("Итоги импорта по таблицам:")); }
     QStringList Events;                // OnTableStart, OnRowProgress and OnFinish, in order
     std::function<void()> FinishHook;  // run inside OnFinish
 };

@@ -90,4 +90,31 @@ TEST_F(SchemaIntrospectionTest, CollectsAndOrdersDependencies) {
     EXPECT_EQ(Entries(order), (QStringList{"C", "Bare", "B", "A"}));
 }
 
+QString ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Exception& error) {
+        return error.message();
+    }
+    return QString();
+}
+
+// A name that reaches the copier other than through the title walk (a column of a table it
+// copies, a table that one refers to) is refused before any statement could carry it.
+TEST(CatalogueNamesTest, NamesThatCannotBeWrittenUnquotedRaiseInsteadOfEnteringAStatement) {
+    TTestDir dir;
+    CreateSqliteDatabase(dir.Path("names.db"),
+                         {"create table \"T; drop table W\" (K integer primary key)",
+                          "create table W (K integer primary key, TRef int references \"T; drop table W\"(K), "
+                          "\"Bad name\" int)"});
+    TADOConnection source;
+    source.ConnectionString = SqliteConnectionString(dir.Path("names.db"));
+    source.Open();
+    EXPECT_TRUE(ErrorOf([&] { GetColumnList("W", source, QString()); }).startsWith("Имя \"Bad name\" из каталога"));
+    EXPECT_TRUE(ErrorOf([&] { GetReferencedTable("W", "TRef", source); }).contains("\"T; drop table W\""));
+    TStringList closure;
+    EXPECT_FALSE(ErrorOf([&] { CollectReferencedTables("W", closure, source); }).isEmpty());
+    EXPECT_EQ(Rows(source, "select count(*) from W"), QStringList{"0"}) << "W is still there";
+}
+
 }  // namespace

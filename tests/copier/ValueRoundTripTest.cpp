@@ -119,7 +119,7 @@ TEST_F(ValueRoundTripTest, SqliteKeepsEveryValueAndItsStorageClass) {
 
     ImportAll("V");
 
-    EXPECT_EQ(Lines, QStringList{QStringLiteral("Импорт таблицы V - %1 записей").arg(cases.size())})
+    EXPECT_EQ(LinesBeforeCounts(), QStringList{QStringLiteral("Импорт таблицы V - %1 записей").arg(cases.size())})
         << Lines.join('\n').toStdString();
     ExpectSameContent("V", {"i", "s", "b", "bt", "f", "r", "d18", "d28", "m", "t", "memo", "bin", "img", "dt", "dt2",
                             "da", "g"},
@@ -178,7 +178,7 @@ TEST_F(ValueRoundTripTest, PostgresKeepsEveryValue) {
 
     ImportAll("v");
 
-    EXPECT_EQ(Lines, QStringList{QStringLiteral("Импорт таблицы v - %1 записей").arg(cases.size())})
+    EXPECT_EQ(LinesBeforeCounts(), QStringList{QStringLiteral("Импорт таблицы v - %1 записей").arg(cases.size())})
         << Lines.join('\n').toStdString();
     ExpectSameContent("v", {"i", "s", "b", "bo", "f", "r", "d18", "d28", "m", "t", "vc", "ts", "tstz", "da", "ti", "g"},
                       "%1::text");
@@ -209,7 +209,7 @@ TEST_F(ValueRoundTripTest, AValueTheDestinationCannotHoldExactlyFailsItsRow) {
 
     ImportAll("n", 0);
 
-    EXPECT_EQ(Lines, (QStringList{"Импорт таблицы n - 2 записей",
+    EXPECT_EQ(LinesBeforeCounts(), (QStringList{"Импорт таблицы n - 2 записей",
                                   "Не удалось добавить запись в таблицу n с кодом 2. Ошибка: Значение "
                                   "12345678901234.5678 нельзя записать в базу SQLite без потери точности"}));
     EXPECT_EQ(CommittedDestRows("select name, typeof(d), d, ts from n"),

@@ -138,11 +138,13 @@ TEST(TitleClosure, AddingListsEachNameOnceWithItsMark) {
 // A SQL Server catalogue, answered by a recording connection:
 //   Титул <- Дефект, Журнал (no key), Объект, Связь (reference not reported)
 //   Объект <- Объект (itself), Деталь;  Деталь <- Объект (a cycle)
+//   Титул <- a table whose name is a statement, one with a blank, one with a quoted column
 class SqlServerWalk : public ::testing::Test {
 protected:
     void SetUp() override {
         Catalogue[QStringLiteral("Титул")] = {QStringLiteral("Дефект"), QStringLiteral("Журнал"), QStringLiteral("Объект"),
-                                              QStringLiteral("Связь")};
+                                              QStringLiteral("Связь"), CraftedTable, QStringLiteral("Доп участок"),
+                                              QStringLiteral("Замечание")};
         Catalogue[QStringLiteral("Объект")] = {QStringLiteral("Деталь"), QStringLiteral("Объект")};
         Catalogue[QStringLiteral("Деталь")] = {QStringLiteral("Объект")};
         Connection.Open();
@@ -165,6 +167,12 @@ protected:
             if (table == QStringLiteral("Журнал")) return MakeRowSet({QStringLiteral("COLUMN_NAME")}, {});
             return MakeRowSet({QStringLiteral("COLUMN_NAME")}, {{QStringLiteral("Код_") + table}});
         }
+        if (sql.startsWith(QStringLiteral("select Obj1.Name from syscolumns"))) {
+            const QString table = sql.section(QLatin1Char('\''), 3, 3);
+            QVector<QVector<QVariant>> rows{{QStringLiteral("Код_") + table}};
+            if (table == QStringLiteral("Замечание")) rows.append({QStringLiteral("Прим'ечание")});
+            return MakeRowSet({QStringLiteral("Name")}, rows);
+        }
         if (sql.startsWith(QStringLiteral("sp_fkeys  @fktable_name='"))) {
             const QString table = sql.section(QLatin1Char('\''), 1, 1);
             QVector<QVector<QVariant>> rows;
@@ -182,6 +190,7 @@ protected:
         throw EDatabaseError(QStringLiteral("unexpected statement: ") + sql);
     }
 
+    const QString CraftedTable = QStringLiteral("Участок where 0; delete from Регион; --");
     QMap<QString, QStringList> Catalogue;
     TRecordingConnection Connection;
 };
@@ -200,7 +209,16 @@ TEST_F(SqlServerWalk, SendsTheCatalogueStatementsAndHandlesSelfReferenceCycleAnd
                              "OBJECTPROPERTY(Obj.id, N'IsUserTable') = 1 and Obj2.name='Титул' order by Obj.name"));
     ASSERT_EQ(plan.ImportTableList.Strings(),
               (QStringList{QStringLiteral("Титул"), QStringLiteral("Дефект"), QStringLiteral("Журнал"),
-                           QStringLiteral("Объект"), QStringLiteral("Деталь"), QStringLiteral("Связь")}));
+                           QStringLiteral("Объект"), QStringLiteral("Деталь"), QStringLiteral("Связь"), CraftedTable,
+                           QStringLiteral("Доп участок"), QStringLiteral("Замечание")}));
+    for (int i = 6; i < 9; ++i) EXPECT_EQ(plan.ImportTableList.Mark(i), 2) << i;
+    // Names that cannot be written unquoted never reach a statement; the table with the
+    // quoted column is named only in the question for its columns.
+    const QString sent = Connection.Statements.join(QLatin1Char('\n'));
+    EXPECT_FALSE(sent.contains(QStringLiteral("delete"))) << sent.toStdString();
+    EXPECT_FALSE(sent.contains(QStringLiteral("Доп участок")));
+    EXPECT_FALSE(sent.contains(QStringLiteral("Прим'ечание")));
+    EXPECT_EQ(Connection.Statements.filter(QStringLiteral("Замечание")).size(), 1);
     EXPECT_EQ(plan.ImportTableList.Mark(2), 2);
     EXPECT_EQ(plan.ImportTableList.Mark(5), 2);
     EXPECT_EQ(plan.RowSelectionList[2], QString());
@@ -222,12 +240,18 @@ TEST_F(SqlServerWalk, SendsTheCatalogueStatementsAndHandlesSelfReferenceCycleAnd
     EXPECT_EQ(Connection.Statements.value(at + 1), QStringLiteral("sp_pkeys @Table_Name='Титул'"));
     EXPECT_EQ(Connection.Statements.value(at + 2), QStringLiteral("sp_fkeys  @fktable_name='Объект'"));
     // Tables listed as not copied are never walked into.
-    EXPECT_FALSE(Connection.Statements.join(QLatin1Char('\n')).contains(QStringLiteral("Obj2.name='Журнал'")));
-    EXPECT_FALSE(Connection.Statements.join(QLatin1Char('\n')).contains(QStringLiteral("Obj2.name='Связь'")));
+    EXPECT_FALSE(Connection.Statements.join(QLatin1Char('\n')).contains(QStringLiteral("Obj2.name='Журнал' order by")));
+    EXPECT_FALSE(Connection.Statements.join(QLatin1Char('\n')).contains(QStringLiteral("Obj2.name='Связь' order by")));
     EXPECT_EQ(memo, (QStringList{
                         QStringLiteral("Таблица Журнал не будет импортирована: у нее нет первичного ключа"),
                         QStringLiteral("Таблица Связь не будет импортирована: не найден столбец, которым она "
-                                       "ссылается на таблицу Титул")}));
+                                       "ссылается на таблицу Титул"),
+                        QStringLiteral("Таблица ") + CraftedTable +
+                            QStringLiteral(" не будет импортирована: ее имя нельзя записать в запрос без кавычек"),
+                        QStringLiteral("Таблица Доп участок не будет импортирована: ее имя нельзя записать в запрос "
+                                       "без кавычек"),
+                        QStringLiteral("Таблица Замечание не будет импортирована: имя ее столбца \"Прим'ечание\" "
+                                       "нельзя записать в запрос без кавычек")}));
 }
 
 TEST_F(SqlServerWalk, FindReferenceColumnTakesTheLastMatchingRowOrNothing) {

@@ -60,9 +60,11 @@ int main(int argc, char** argv) {
     QDir().mkpath(args[3]);
     TImportDBModule module;
     TPathraImportForm form(module, dialogs);
+    // Filled after the show, as the program does, so that the saved settings restored there
+    // do not take the files' place.
+    form.show();
     form.DBConnectFrame1->ReadConnectionString(QStringLiteral("Provider=SQLite;Location=") + args[1] + QLatin1Char(';'));
     form.DBConnectFrame2->ReadConnectionString(QStringLiteral("Provider=SQLite;Location=") + args[2] + QLatin1Char(';'));
-    form.show();
     if (!QTest::qWaitForWindowExposed(&form)) return 1;
 
     auto* next = form.findChild<QPushButton*>(QStringLiteral("Button2"));

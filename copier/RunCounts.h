@@ -1,0 +1,57 @@
+#pragma once
+// What a run did, table by table: rows inserted, rows found in the destination and reused,
+// rows found and updated, rows that failed (by the step that failed them), and how many of
+// the handled rows a nested call pulled in through a reference. Rows already copied earlier
+// in the run cost no statement and are not counted again.
+
+#include "support/StringList.h"
+
+#include <QMap>
+#include <QString>
+#include <QVector>
+
+// The step of a row that failed it.
+enum class TRowFailureKind {
+    Key,        // the source key could not be read as a whole number
+    Reference,  // a row it refers to could not be supplied
+    Value,      // a source value could not be read or bound
+    Probe,      // the look-up in the destination failed or found nothing after the insert
+    Insert,     // the server refused the insert
+    Update,     // the server refused the update
+};
+
+// The kind's name in the summary file ("key", "reference", ...) and in the memo ("ключ", ...).
+QString FailureKindName(TRowFailureKind kind);
+QString FailureKindCaption(TRowFailureKind kind);
+
+struct TTableCounts {
+    int Inserted = 0;
+    int Reused = 0;
+    int Updated = 0;
+    int Failed = 0;
+    int PulledIn = 0;  // of the inserted and reused rows, those a nested call supplied
+    QMap<TRowFailureKind, int> Failures;
+
+    bool AnyRow() const { return Inserted + Reused + Updated + Failed > 0; }
+    void Add(const TTableCounts& other);
+};
+
+class TRunCounts {
+public:
+    // The table's counts, added (empty) at its first mention; names ignore letter case.
+    TTableCounts& Of(const QString& table);
+    // Tables in the order of their first mention.
+    const QStringList& Tables() const { return Names.Strings(); }
+    const TTableCounts& At(int index) const { return Counts[index]; }
+    TTableCounts Total() const;
+    bool IsEmpty() const { return Names.IsEmpty(); }
+
+private:
+    TStringList Names;
+    QVector<TTableCounts> Counts;
+};
+
+// The memo's table of a run: a caption, a header, one line per table that had any row, a
+// total line, then one line per table with failures naming their kinds. Columns are padded
+// with blanks, so the table reads as one in a fixed-pitch font.
+QStringList FormatRunCounts(const TRunCounts& counts);
