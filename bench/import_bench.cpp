@@ -1,67 +1,74 @@
-// A whole title import timed: generates a sample source, imports every title into an empty
-// destination (with its dictionaries) through the same run as road-import, and prints the
-// rows copied, the seconds taken and the rows per second.
+// The import against its floor, and how its cost follows the titles chosen rather than the
+// size of either database. Makes sample databases with the sample generator, then measures in
+// one run, each on a fresh copy of its destination:
+//   import        the chosen titles of the source into the destination, through the same
+//                 run as road-import (answer "save"), housekeeping included
+//   floor         the same rows of the same tables by INSERT INTO ... SELECT ... between the
+//                 two files, one transaction, no remapping
+//   large dest    the import into a destination `scale` times larger
+//   large source  the import of the same titles from a source `scale` times larger
+// and prints rows copied, seconds, rows per second and peak memory of each, then the ratios
+// import / floor, large dest / import, large source / import in one closing line.
 //
-// Usage: import_bench [--titles N] [--rows N]   (default 20 titles of 100 rows)
+// Usage: import_bench [--titles N] [--rows N] [--dest-titles N] [--scale N] [--dir DIR]
+//                     [--postgres CONN]
+//   --titles N       titles imported (default 10); the source holds exactly these
+//   --rows N         rows per title (default 300)
+//   --dest-titles N  titles the small destination holds (default 3)
+//   --scale N        how many times larger the large databases are (default 100)
+//   --dir DIR        where the generated databases are kept and reused by later runs
+//                    (default: a temporary folder, removed at the end)
+//   --postgres CONN  the same on a PostgreSQL server instead of SQLite files: CONN is a
+//                    connection string without a database (scripts/pg-test-server.sh start
+//                    prints one); the databases are made there anew. No floor there: a
+//                    statement cannot read one database and write another. Default scale 10.
 
-#include "copier/Callbacks.h"
+#include "common/FloorCopy.h"
+#include "common/PeakMemory.h"
+#include "common/PostgresSample.h"
+#include "common/QuietFrontEnd.h"
+
 #include "db/ADOQuery.h"
+#include "db/Dialect.h"
 #include "db/ImportDBModule.h"
 #include "sample/SampleDatabase.h"
 #include "support/EAbort.h"
 #include "support/Log.h"
-#include "titles/ImportRun.h"
 #include "titles/TitlePreparation.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
-#include <QList>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
+#include <optional>
 
 namespace {
 
-// Ticks every title, answers Yes to the save question, shows nothing; notes when the copy
-// proper (the first table) begins.
-class TQuietFrontEnd : public TImportFrontEnd, public TQuestionAsker {
-public:
-    struct TItem {
-        QString Caption, Name;
-        bool Checked = false;
-    };
-    QList<TItem> Items;
-    QElapsedTimer* Clock = nullptr;
-    qint64 CopyStartMs = -1;
-    int FailedRows = 0;
+struct TOptions {
+    int Titles = 10;
+    int Rows = 300;
+    int DestTitles = 3;
+    int Scale = 100;
+    QString Dir;
+    QString Postgres;
+};
 
-    int ItemCount() const override { return static_cast<int>(Items.size()); }
-    QString ItemCaption(int index) const override { return Items[index].Caption; }
-    QString ItemSubItem(int index) const override { return Items[index].Name; }
-    bool ItemChecked(int index) const override { return Items[index].Checked; }
-    void SetItemChecked(int index, bool checked) override { Items[index].Checked = checked; }
-    void ClearItems() override { Items.clear(); }
-    void AddItem(const QString& caption, const QStringList& subItems) override {
-        Items.append(TItem{caption, subItems.value(0), false});
-    }
-    int MessageDlg(const QString& text, TMsgDlgType, TMsgDlgButtons) override {
-        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-        return mrCancel;
-    }
-    void ShowTitlePage() override {}
-    int Ask(const QString&, TMsgDlgType, TMsgDlgButtons) override { return mrYes; }
+// The four databases of a run as connection strings, and how a fresh work copy of a
+// destination is made.
+struct TDatabases {
+    QString Source, LargeSource, Dest, LargeDest;
+    std::function<QString(const QString&)> WorkCopy;
+};
 
-    void ClearMemo() override {}
-    void AddMemoLine(const QString& line) override {
-        if (line.startsWith(QStringLiteral("Не удалось добавить запись"))) ++FailedRows;
-    }
-    void ShowLogPage() override {}
-    void TableStart(const QString&, int, int tableCount, int) override {
-        if (tableCount >= 0 && CopyStartMs < 0) CopyStartMs = Clock->elapsed();
-    }
-    void RowProgress(const QString&, int) override {}
-    void CheckAbort() override {}
-    void ResetDisplay() override {}
+struct TMeasure {
+    long long Rows = 0;
+    double Seconds = 0;
+    long PeakKb = -1;
+    int Refused = 0;
 };
 
 int OptionValue(const QStringList& args, const QString& name, int fallback) {
@@ -72,86 +79,211 @@ int OptionValue(const QStringList& args, const QString& name, int fallback) {
     return ok && value > 0 ? value : fallback;
 }
 
-QHash<QString, int> RowCounts(TADOConnection& connection) {
-    QHash<QString, int> counts;
+TOptions ParseOptions(const QStringList& args) {
+    TOptions options;
+    options.Titles = OptionValue(args, QStringLiteral("--titles"), options.Titles);
+    options.Rows = OptionValue(args, QStringLiteral("--rows"), options.Rows);
+    options.DestTitles = OptionValue(args, QStringLiteral("--dest-titles"), options.DestTitles);
+    options.Scale = OptionValue(args, QStringLiteral("--scale"), options.Scale);
+    const int at = static_cast<int>(args.indexOf(QStringLiteral("--dir")));
+    if (at >= 0 && at + 1 < args.size()) options.Dir = args[at + 1];
+    const int pg = static_cast<int>(args.indexOf(QStringLiteral("--postgres")));
+    if (pg >= 0 && pg + 1 < args.size()) options.Postgres = args[pg + 1];
+    if (!options.Postgres.isEmpty()) options.Scale = OptionValue(args, QStringLiteral("--scale"), 10);
+    return options;
+}
+
+// A sample database of `titles` titles, made once: a file of these parameters found in the
+// folder is taken as it is (files are made under another name and renamed when complete).
+QString SampleFile(const QString& dir, const QString& kind, int titles, int rows, int seed, int firstTitle) {
+    const QString path = QDir(dir).filePath(QStringLiteral("%1-%2x%3-seed%4.db").arg(kind).arg(titles).arg(rows).arg(seed));
+    if (QFile::exists(path)) return path;
+    QElapsedTimer clock;
+    clock.start();
+    const QString partial = path + QStringLiteral(".partial");
+    GenerateSampleDatabase(partial, titles, rows, static_cast<std::uint64_t>(seed), firstTitle);
+    QFile::rename(partial, path);
+    std::printf("made %s (%d titles of %d rows) in %.1f s\n", qPrintable(QDir(dir).relativeFilePath(path)), titles,
+                rows, clock.elapsed() / 1000.0);
+    std::fflush(stdout);
+    return path;
+}
+
+// A fresh copy of a destination, so that every measurement starts from the same file.
+QString WorkCopy(const QString& dir, const QString& path) {
+    const QString work = QDir(dir).filePath(QStringLiteral("work.db"));
+    QFile::remove(work);
+    if (!QFile::copy(path, work)) throw Exception(QStringLiteral("cannot copy ") + path);
+    return work;
+}
+
+long long TotalRows(TADOConnection& connection) {
     TADOQuery tables(&connection);
-    tables.SetSQL(QStringLiteral("select name from sqlite_master where type = 'table' and name not like 'sqlite_%'"));
+    tables.SetSQL(connection.Dialect().Kind() == TBackendKind::PostgreSql
+                      ? QStringLiteral("select table_name from information_schema.tables where table_schema = 'public' "
+                                       "and table_type = 'BASE TABLE'")
+                      : QStringLiteral("select name from sqlite_master where type = 'table' and name not like 'sqlite_%'"));
     tables.Open();
     QStringList names;
     for (; !tables.Eof(); tables.Next()) names << tables.Fields(0).AsString();
     tables.Close();
+    long long total = 0;
     for (const QString& name : names) {
         TADOQuery count(&connection);
         count.SetSQL(QStringLiteral("select count(*) from ") + name);
         count.Open();
-        counts.insert(name, count.Fields(0).AsInteger());
-        count.Close();
+        total += count.Fields(0).AsInteger();
     }
-    return counts;
+    return total;
 }
 
-void OpenSqlite(TADOConnection& connection, const QString& path) {
-    connection.ConnectionString = SampleConnectionString(path);
-    connection.CommandTimeout = 3600;
+void OpenDatabase(TADOConnection& connection, const QString& connectionString) {
+    connection.ConnectionString = connectionString;
+    connection.CommandTimeout = 0;
     connection.Open();
+}
+
+// One whole import of the titles 1..titles, timed from the run's start to its end (commit and
+// clean-up included). The plan is left for the floor.
+TMeasure MeasureImport(const QString& source, const QString& dest, int titles, TImportPlan& plan) {
+    TImportDBModule module;
+    OpenDatabase(module.ADOConnectionSource, source);
+    OpenDatabase(module.ADOConnectionDest, dest);
+    TQuietFrontEnd frontEnd;
+    FillListFromTable(QStringLiteral("Титул"), frontEnd, QStringLiteral("Код_титула, Наименование"), false, QString(),
+                      QString(), module.SourceQuery);
+    QSet<int> keys;
+    for (int key = 1; key <= titles; ++key) keys.insert(key);
+    frontEnd.TickTitles(keys);
+    SetQuestionAsker(&frontEnd);
+    const long long before = TotalRows(module.ADOConnectionDest);
+
+    TMeasure measure;
+    ResetPeakMemory();
+    QElapsedTimer clock;
+    clock.start();
+    const int result = RunTitleImport(frontEnd, plan, module.ADOConnectionSource, module.ADOConnectionDest);
+    measure.Seconds = clock.nsecsElapsed() / 1e9;
+    measure.PeakKb = PeakMemoryKb();
+    SetQuestionAsker(nullptr);
+    if (result < 0) throw Exception(QStringLiteral("the import failed; see ") + LogFileName);
+    measure.Rows = TotalRows(module.ADOConnectionDest) - before;
+    measure.Refused = frontEnd.FailedRows;
+    return measure;
+}
+
+TMeasure MeasureFloor(const QString& sourcePath, const QString& destPath, const TImportPlan& plan) {
+    ResetPeakMemory();
+    const TFloorResult floor = CopyAtFloor(sourcePath, destPath, plan);
+    TMeasure measure;
+    measure.Rows = floor.Rows;
+    measure.Seconds = floor.Seconds;
+    measure.PeakKb = PeakMemoryKb();
+    return measure;
+}
+
+void Print(const char* name, const TMeasure& measure) {
+    std::printf("%-13s %9lld rows %9.3f s %9.0f rows/s  peak %7.1f MB", name, measure.Rows, measure.Seconds,
+                measure.Rows / measure.Seconds, measure.PeakKb / 1024.0);
+    if (measure.Refused > 0) std::printf("  (%d rows refused)", measure.Refused);
+    std::printf("\n");
+    std::fflush(stdout);
 }
 
 }  // namespace
 
+TDatabases SqliteDatabases(const TOptions& options, const QString& dir) {
+    // Destination titles are numbered after every source title, so no name is shared.
+    const int firstDestTitle = options.Titles * options.Scale + 1;
+    TDatabases databases;
+    databases.Source = SampleFile(dir, QStringLiteral("source"), options.Titles, options.Rows, 1, 1);
+    databases.LargeSource = SampleFile(dir, QStringLiteral("source"), options.Titles * options.Scale, options.Rows, 1, 1);
+    databases.Dest = SampleFile(dir, QStringLiteral("dest"), options.DestTitles, options.Rows, 2, firstDestTitle);
+    databases.LargeDest =
+        SampleFile(dir, QStringLiteral("dest"), options.DestTitles * options.Scale, options.Rows, 2, firstDestTitle);
+    databases.WorkCopy = [dir](const QString& path) { return SampleConnectionString(WorkCopy(dir, path)); };
+    for (QString* path : {&databases.Source, &databases.LargeSource})
+        *path = SampleConnectionString(*path);
+    return databases;
+}
+
+QString PostgresSample(const QString& server, const QString& kind, int titles, int rows, int seed, int firstTitle) {
+    const QString name = QStringLiteral("road_bench_%1_%2x%3").arg(kind).arg(titles).arg(rows);
+    QElapsedTimer clock;
+    clock.start();
+    const QString connection = MakePostgresSample(server, name, titles, rows, static_cast<std::uint64_t>(seed), firstTitle);
+    std::printf("made %s (%d titles of %d rows) in %.1f s\n", qPrintable(name), titles, rows, clock.elapsed() / 1000.0);
+    std::fflush(stdout);
+    return connection;
+}
+
+TDatabases PostgresDatabases(const TOptions& options) {
+    const int firstDestTitle = options.Titles * options.Scale + 1;
+    const QString& server = options.Postgres;
+    TDatabases databases;
+    databases.Source = PostgresSample(server, QStringLiteral("source"), options.Titles, options.Rows, 1, 1);
+    databases.LargeSource =
+        PostgresSample(server, QStringLiteral("source"), options.Titles * options.Scale, options.Rows, 1, 1);
+    PostgresSample(server, QStringLiteral("dest"), options.DestTitles, options.Rows, 2, firstDestTitle);
+    PostgresSample(server, QStringLiteral("dest"), options.DestTitles * options.Scale, options.Rows, 2, firstDestTitle);
+    databases.Dest = QStringLiteral("road_bench_dest_%1x%2").arg(options.DestTitles).arg(options.Rows);
+    databases.LargeDest = QStringLiteral("road_bench_dest_%1x%2").arg(options.DestTitles * options.Scale).arg(options.Rows);
+    databases.WorkCopy = [server](const QString& name) {
+        return CopyPostgresDatabase(server, name, QStringLiteral("road_bench_work"));
+    };
+    return databases;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    TImportDBModule module;
-    const QStringList args = app.arguments();
-    const int titles = OptionValue(args, QStringLiteral("--titles"), 20);
-    const int rows = OptionValue(args, QStringLiteral("--rows"), 100);
-
-    QTemporaryDir dir;
+    const TOptions options = ParseOptions(app.arguments());
+    std::optional<QTemporaryDir> temporary;
+    QString dir = options.Dir;
+    if (dir.isEmpty()) {
+        temporary.emplace();
+        dir = temporary->path();
+    }
+    QDir().mkpath(dir);
     LogLevel = 1;
-    LogFileName = dir.filePath(QStringLiteral("bench.log"));
-    const QString sourcePath = dir.filePath(QStringLiteral("source.db"));
-    const QString destPath = dir.filePath(QStringLiteral("dest.db"));
-    QElapsedTimer generation;
-    generation.start();
-    GenerateSampleDatabase(sourcePath, titles, rows, 1);
-    CreateEmptySampleDatabase(destPath, true);
-    std::printf("sample source: %d titles of %d rows, made in %.2f s\n", titles, rows, generation.elapsed() / 1000.0);
+    LogFileName = QDir(dir).filePath(QStringLiteral("bench.log"));
+    QFile::remove(LogFileName);
 
     try {
-        OpenSqlite(module.ADOConnectionSource, sourcePath);
-        OpenSqlite(module.ADOConnectionDest, destPath);
-        TQuietFrontEnd frontEnd;
-        FillListFromTable(QStringLiteral("Титул"), frontEnd, QStringLiteral("Код_титула, Наименование"), false, QString(),
-                          QString(), module.SourceQuery);
-        for (auto& item : frontEnd.Items) item.Checked = true;
-        SetQuestionAsker(&frontEnd);
+        const bool postgres = !options.Postgres.isEmpty();
+        const TDatabases databases = postgres ? PostgresDatabases(options) : SqliteDatabases(options, dir);
+        std::printf("%s: import of %d titles of %d rows; destination of %d titles; large ones %d times larger\n",
+                    postgres ? "PostgreSQL" : "SQLite", options.Titles, options.Rows, options.DestTitles, options.Scale);
 
-        const QHash<QString, int> before = RowCounts(module.ADOConnectionDest);
         TImportPlan plan;
-        QElapsedTimer clock;
-        frontEnd.Clock = &clock;
-        clock.start();
-        const int result = RunTitleImport(frontEnd, plan, module.ADOConnectionSource, module.ADOConnectionDest);
-        const qint64 totalMs = clock.elapsed();
-        SetQuestionAsker(nullptr);
-        if (result < 0) {
-            std::printf("the import failed (see %s)\n", LogFileName.toUtf8().constData());
-            return 1;
+        const TMeasure import = MeasureImport(databases.Source, databases.WorkCopy(databases.Dest), options.Titles, plan);
+        Print("import", import);
+        TMeasure floor;
+        if (!postgres) {
+            floor = MeasureFloor(QDir(dir).filePath(QStringLiteral("source-%1x%2-seed1.db").arg(options.Titles).arg(options.Rows)),
+                                 WorkCopy(dir, databases.Dest), plan);
+            Print("floor", floor);
         }
+        TImportPlan largeDestPlan;
+        const TMeasure intoLarge =
+            MeasureImport(databases.Source, databases.WorkCopy(databases.LargeDest), options.Titles, largeDestPlan);
+        Print("large dest", intoLarge);
+        TImportPlan largeSourcePlan;
+        const TMeasure fromLarge =
+            MeasureImport(databases.LargeSource, databases.WorkCopy(databases.Dest), options.Titles, largeSourcePlan);
+        Print("large source", fromLarge);
+        if (!postgres) QFile::remove(QDir(dir).filePath(QStringLiteral("work.db")));
 
-        const QHash<QString, int> after = RowCounts(module.ADOConnectionDest);
-        long long copied = 0;
-        for (auto it = after.begin(); it != after.end(); ++it) copied += it.value() - before.value(it.key());
-        const double seconds = totalMs / 1000.0;
-        const double copySeconds = (totalMs - frontEnd.CopyStartMs) / 1000.0;
-        std::printf("tables imported: %d, rows copied: %lld, rows refused: %d\n", result, copied, frontEnd.FailedRows);
-        std::printf("whole run: %.2f s, %.0f rows/s\n", seconds, copied / seconds);
-        std::printf("  preparation (closure, GUID columns): %.2f s\n", frontEnd.CopyStartMs / 1000.0);
-        std::printf("  copy and commit: %.2f s, %.0f rows/s\n", copySeconds, copied / copySeconds);
+        const QString floorRatio = postgres ? QStringLiteral("n/a") : QString::number(import.Seconds / floor.Seconds, 'f', 1);
+        std::printf("import/floor %s  large dest/small %.2f  large source/small %.2f  (import %.3f s, %lld rows, "
+                    "peak %.0f MB)\n",
+                    qPrintable(floorRatio), intoLarge.Seconds / import.Seconds,
+                    fromLarge.Seconds / import.Seconds, import.Seconds, import.Rows,
+                    qMax(qMax(import.PeakKb, intoLarge.PeakKb), fromLarge.PeakKb) / 1024.0);
     } catch (const EAbort&) {
         std::printf("the run was refused\n");
         return 1;
-    } catch (const std::exception& error) {
-        std::printf("error: %s\n", error.what());
+    } catch (const Exception& error) {
+        std::printf("error: %s\n", qPrintable(error.message()));
         return 1;
     }
     return 0;

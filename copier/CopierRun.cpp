@@ -1,6 +1,7 @@
 #include "copier/CopierRun.h"
 
 #include "copier/Callbacks.h"
+#include "copier/CatalogueCache.h"
 #include "copier/CopierLog.h"
 #include "copier/KeyMaps.h"
 #include "copier/RowCopier.h"
@@ -156,6 +157,7 @@ int ImportTables(const TStringList& tables, const TStringList& selections, const
                  const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest,
                  const TStringList* order, TRunCounts* counts) {
     TRunBanner banner;
+    TCatalogueRunCache catalogue;
     TImportRun run(tables, selections, matchTables, matchColumns, source, dest);
     run.DeriveOrder(order);  // an error of the catalogue here reaches the caller
     run.CreateKeyMaps();

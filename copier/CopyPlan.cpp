@@ -1,5 +1,6 @@
 #include "copier/CopyPlan.h"
 
+#include "copier/CatalogueCache.h"
 #include "copier/SchemaIntrospection.h"
 #include "db/ADOQuery.h"
 #include "support/Exception.h"
@@ -33,6 +34,26 @@ QVector<bool> ReadLargeObjectColumns(const TCopyPlan& plan, TADOConnection& dest
         largeObject[p] = IsLargeObject(types.FieldByName(plan.Columns[p]).DataType());
     types.Close();
     return largeObject;
+}
+
+// The columns, s, the references and the large objects of the table: asked of the
+// catalogues, or taken from what the run learned in an earlier call for the same table.
+TTableCatalogue TableCatalogue(TCopyPlan& plan, TADOConnection& source, TADOConnection& dest, bool keyFirst) {
+    TCatalogueRunCache* cache = TCatalogueRunCache::Current();
+    const QString key = cache ? TCatalogueRunCache::KeyOf(plan.Table, plan.MatchColumns, keyFirst, source, dest)
+                              : QString();
+    if (cache)
+        if (const TTableCatalogue* known = cache->Find(key)) return *known;
+    TTableCatalogue catalogue;
+    SplitList(GetColumnList(plan.Table, source, keyFirst ? plan.MatchColumns[0] : QString()), plan.Columns);
+    plan.FirstCopied = FirstCopiedPosition(plan, source);
+    catalogue.LargeObject = ReadLargeObjectColumns(plan, dest);
+    for (int p = plan.FirstCopied; p < plan.Columns.Count(); ++p)
+        catalogue.References.append(GetReferencedTable(plan.Table, plan.Columns[p], source));
+    catalogue.Columns = plan.Columns;
+    catalogue.FirstCopied = plan.FirstCopied;
+    if (cache) cache->Keep(key, catalogue);
+    return catalogue;
 }
 
 }  // namespace
@@ -91,13 +112,11 @@ TCopyPlan PrepareCopyPlan(const QString& table, const QString& selection, const 
         throw Exception(QStringLiteral("Таблица ") + table +
                         QStringLiteral(": ключом назначен первый столбец сопоставления, но столбцы сопоставления не заданы"));
 
-    SplitList(GetColumnList(table, source, keyFirst ? plan.MatchColumns[0] : QString()), plan.Columns);
-    plan.FirstCopied = FirstCopiedPosition(plan, source);
-    const QVector<bool> largeObject = ReadLargeObjectColumns(plan, dest);
-    for (int p = plan.FirstCopied; p < plan.Columns.Count(); ++p)
-        plan.References.append(GetReferencedTable(table, plan.Columns[p], source));
-
-    ComposeStatementTexts(plan, largeObject, selection);
+    const TTableCatalogue catalogue = TableCatalogue(plan, source, dest, keyFirst);
+    plan.Columns = catalogue.Columns;
+    plan.FirstCopied = catalogue.FirstCopied;
+    plan.References = catalogue.References;
+    ComposeStatementTexts(plan, catalogue.LargeObject, selection);
     if (!plan.HasCondition)
         throw Exception(QStringLiteral("Таблица ") + table +
                         QStringLiteral(": нет столбцов, по которым можно найти запись в базе-приемнике "

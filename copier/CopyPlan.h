@@ -39,7 +39,8 @@ void FindMatchColumns(const QString& table, const TStringList& matchTables, cons
 // columns, s, the match columns and which columns are large objects. Touches no database.
 void ComposeStatementTexts(TCopyPlan& plan, const QVector<bool>& largeObject, const QString& selection);
 
-// Works the whole plan out from the source catalogue and the destination's column types.
+// Works the whole plan out from the source catalogue and the destination's column types
+// (during a run, once per table: CatalogueCache.h).
 // Raises when KeyFirst is asked of a table without match columns, and when the condition
 // comes out empty: without one the probe would find an arbitrary row and an update would
 // change every row of the table.

@@ -7,6 +7,7 @@
 #include "db/Dialect.h"
 #include "db/LockWait.h"
 #include "db/PostgresSession.h"
+#include "db/StatementCache.h"
 #include "db/StatementRun.h"
 #include "db/SqliteNative.h"
 
@@ -30,6 +31,7 @@ struct TADOConnection::Impl {
     TSqliteStatementClock Clock;    // read by the SQLite progress handler
     int PostgresTimeout = -1;       // the statement_timeout in force, in seconds
     bool InUse = false;             // a lock wait ran out: statements no longer wait
+    TStatementCache Statements;     // prepared statements of this connection, by text
 };
 
 // A driver that repeats its connection string in an error would show the password to
@@ -76,6 +78,7 @@ void TADOConnection::Open() {
 void TADOConnection::Close() {
     if (!d->IsOpen) return;
     d->IsOpen = false;
+    d->Statements.Clear();  // every statement is finalized before its connection closes
     d->Db.close();
     d->Db = QSqlDatabase();  // the last handle must be gone before the name is removed
     QSqlDatabase::removeDatabase(d->Name);
@@ -102,7 +105,10 @@ TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& para
     // A transaction that is rolled back takes a PostgreSQL session setting made inside it
     // with it, so the shortest wait is set again before every statement.
     if (d->InUse && d->Kind == TBackendKind::PostgreSql) ApplyLockWait(d->Db, d->Kind, CommandTimeout, false);
-    TStatementRunner runner(d->Db, d->Kind, CommandTimeout, &d->Clock);
+    // PostgreSQL gets its values as literals in the text (PostgresStatement.h), so its texts
+    // seldom repeat: they are not kept.
+    TStatementCache* cache = d->Kind == TBackendKind::PostgreSql ? nullptr : &d->Statements;
+    TStatementRunner runner(d->Db, d->Kind, CommandTimeout, &d->Clock, cache);
     try {
         return runner.Run(sql, params, wantRows);
     } catch (const EDatabaseInUse&) {

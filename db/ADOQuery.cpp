@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/SqlText.h"
+#include "db/StatementCache.h"
 
 #include <QByteArray>
 #include <cmath>
@@ -68,7 +69,7 @@ void TADOQuery::SetSQL(const QString& text) {
     Close();
     Text = text;
     QVector<TParameter> params;
-    for (const QString& name : ParameterNames(text)) {
+    for (const QString& name : CachedParameterNames(text)) {
         TParameter param;
         param.Name = name;
         for (const TParameter& old : Params)
@@ -136,6 +137,9 @@ TField TADOQuery::FieldByName(const QString& name) const {
 }
 
 TParameter& TADOQuery::ParamByName(const QString& name) {
+    // The name is nearly always asked as the text spells it: that is found without folding case.
+    for (TParameter& param : Params)
+        if (param.Name == name) return param;
     for (TParameter& param : Params)
         if (param.Name.compare(name, Qt::CaseInsensitive) == 0) return param;
     throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));

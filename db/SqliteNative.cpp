@@ -113,6 +113,8 @@ QVector<TColumnInfo> SqliteResultColumns(const QSqlQuery& query) {
 }
 
 QStringList SplitSqliteStatements(const QString& sql) {
+    // Nearly every statement comes alone and without a ";": nothing to split.
+    if (!sql.contains(QLatin1Char(';'))) return HasStatementText(sql) ? QStringList{sql} : QStringList();
     QStringList statements;
     int start = 0;
     int pos = 0;

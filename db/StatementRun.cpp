@@ -9,6 +9,7 @@
 #include "db/PostgresStatement.h"
 #include "db/SqlText.h"
 #include "db/SqliteNative.h"
+#include "db/StatementCache.h"
 #include "db/ValueBinding.h"
 #include "db/ValueReading.h"
 
@@ -41,6 +42,18 @@ const TBoundParam* FindParam(const QVector<TBoundParam>& params, const QString& 
     return nullptr;
 }
 
+bool HasStarOutsideQuotes(const QString& sql) {
+    for (int pos = 0; pos < sql.size();) {
+        const int skipped = SkipQuotedOrComment(sql, pos);
+        if (skipped != pos) {
+            pos = skipped;
+            continue;
+        }
+        if (sql[pos++] == QLatin1Char('*')) return true;
+    }
+    return false;
+}
+
 bool IsWholeNumber(const QVariant& value) {
     const int type = value.typeId();
     return type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::ULongLong ||
@@ -64,8 +77,8 @@ void CompleteColumnTypes(TRowSet& result) {
 }  // namespace
 
 TStatementRunner::TStatementRunner(const QSqlDatabase& db, TBackendKind kind, int commandTimeout,
-                                   TSqliteStatementClock* clock)
-    : Db(db), Kind(kind), CommandTimeout(commandTimeout), Clock(clock) {}
+                                   TSqliteStatementClock* clock, TStatementCache* cache)
+    : Db(db), Kind(kind), CommandTimeout(commandTimeout), Clock(clock), Cache(cache) {}
 
 TRowSet TStatementRunner::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
     if (!HasStatementText(sql)) throw EDatabaseError(QStringLiteral("Текст команды не задан"));
@@ -81,20 +94,64 @@ TRowSet TStatementRunner::Run(const QString& sql, const QVector<TBoundParam>& pa
 
 void TStatementRunner::RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows) {
     TClockGuard clock(Kind == TBackendKind::Sqlite ? Clock : nullptr, CommandTimeout);
-    const TPositionalText positional = ToPositionalPlaceholders(text);
     const qint64 changesBefore = Kind == TBackendKind::Sqlite ? SqliteTotalChanges(Db) : 0;
+    std::unique_ptr<TPreparedStatement> uncached;
+    TPreparedStatement* statement = PreparedStatementOf(text, uncached);
+    if (!statement) {
+        ExecuteBatch(text, wantRows, changesBefore);
+        return;
+    }
+    try {
+        ExecutePrepared(*statement, params, wantRows, changesBefore);
+    } catch (...) {
+        // A statement that failed is prepared afresh next time rather than trusted again.
+        if (!uncached) Cache->Remove(text);
+        throw;
+    }
+}
+
+TPreparedStatement* TStatementRunner::PreparedStatementOf(const QString& text,
+                                                          std::unique_ptr<TPreparedStatement>& uncached) {
+    // A statement whose columns follow the schema ("select *") is prepared anew each time:
+    // Qt's SQLite driver sizes a row by the columns it knew before the statement was
+    // prepared again for a changed schema.
+    if (Cache)
+        if (TPreparedStatement* cached = Cache->Find(text)) return cached;
+    TStatementCache* cache = Cache && !HasStarOutsideQuotes(text) ? Cache : nullptr;
+    TPositionalText positional = ToPositionalPlaceholders(text);
+    // Without parameters SQL Server and PostgreSQL run the text as it stands, as a plain
+    // batch: SQL Server keeps what the batch sets up on the connection, and PostgreSQL
+    // prepares no DDL.
+    if (positional.Names.isEmpty() && Kind != TBackendKind::Sqlite) return nullptr;
+    auto statement = std::make_unique<TPreparedStatement>(Db);
+    statement->Query.setForwardOnly(true);
+    if (!statement->Query.prepare(positional.Text)) RaiseError(statement->Query.lastError());
+    statement->Names = std::move(positional.Names);
+    if (cache) return cache->Add(text, std::move(statement));
+    uncached = std::move(statement);
+    return uncached.get();
+}
+
+void TStatementRunner::ExecutePrepared(TPreparedStatement& statement, const QVector<TBoundParam>& params,
+                                       bool wantRows, qint64 changesBefore) {
+    QSqlQuery& query = statement.Query;
+    if (Kind == TBackendKind::SqlServer) SetOdbcQueryTimeout(query, CommandTimeout);
+    BindParameters(query, statement.Names, params);
+    try {
+        if (!query.exec()) RaiseError(query.lastError());
+        ReadResults(query, wantRows, changesBefore);
+    } catch (...) {
+        query.finish();
+        throw;
+    }
+    // Reset, not finalized: the statement holds no lock and no result until it runs again.
+    query.finish();
+}
+
+void TStatementRunner::ExecuteBatch(const QString& text, bool wantRows, qint64 changesBefore) {
     QSqlQuery query(Db);
     query.setForwardOnly(true);
-    if (positional.Names.isEmpty()) {
-        // Without parameters the text runs as it stands, as a plain batch: SQL Server keeps
-        // what the batch sets up on the connection, and PostgreSQL prepares no DDL.
-        if (!query.exec(text)) RaiseError(query.lastError());
-    } else {
-        if (!query.prepare(positional.Text)) RaiseError(query.lastError());
-        if (Kind == TBackendKind::SqlServer) SetOdbcQueryTimeout(query, CommandTimeout);
-        BindParameters(query, positional.Names, params);
-        if (!query.exec()) RaiseError(query.lastError());
-    }
+    if (!query.exec(text)) RaiseError(query.lastError());
     ReadResults(query, wantRows, changesBefore);
     query.finish();
 }
@@ -113,12 +170,15 @@ void TStatementRunner::RunPostgresStatement(const QString& text, const QVector<T
     guard.Succeeded();
 }
 
+// Parameters are usually given in the order of their placeholders: each is looked for at
+// its own position first, then among all.
 void TStatementRunner::BindParameters(QSqlQuery& query, const QStringList& names,
                                       const QVector<TBoundParam>& params) {
-    for (const QString& name : names) {
-        const TBoundParam* param = FindParam(params, name);
+    for (int i = 0; i < names.size(); ++i) {
+        const QString& name = names[i];
+        const TBoundParam* param = i < params.size() && params[i].Name == name ? &params[i] : FindParam(params, name);
         if (!param) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
-        query.addBindValue(BindValueOf(*param, Kind));
+        query.bindValue(i, BindValueOf(*param, Kind));
     }
 }
 
