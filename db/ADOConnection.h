@@ -31,6 +31,11 @@
 
 class TDialect;
 
+// The part a connection plays in an import. A backend may realise the import's temporary
+// schema changes by it (SqliteGuidColumns.h); a connection without a role gets them as
+// they are written.
+enum class TConnectionRole { None, Source, Destination };
+
 struct TColumnInfo {
     QString Name;
     TFieldType DataType = TFieldType::ftUnknown;
@@ -60,6 +65,7 @@ public:
     QString ConnectionString;
     int CommandTimeout = 30;   // seconds allowed to each statement
     bool LoginPrompt = false;  // the layer never asks for credentials itself
+    TConnectionRole Role = TConnectionRole::None;
 
     // Opening an open connection changes nothing; closing a closed one is harmless.
     virtual void Open();

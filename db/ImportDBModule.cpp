@@ -8,6 +8,8 @@ TImportDBModule* ImportDBModule = nullptr;
 TImportDBModule::TImportDBModule() {
     ADOConnectionSource.LoginPrompt = false;
     ADOConnectionDest.LoginPrompt = false;
+    ADOConnectionSource.Role = TConnectionRole::Source;
+    ADOConnectionDest.Role = TConnectionRole::Destination;
     ImportDBModule = this;
 }
 

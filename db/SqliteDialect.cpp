@@ -4,6 +4,7 @@
 #include "db/RegularIdentifier.h"
 #include "db/ReservedWords.h"
 #include "db/SqlText.h"
+#include "db/SqliteGuidColumns.h"
 #include "db/SqliteSchemaEdit.h"
 
 TBackendKind TSqliteDialect::Kind() const { return TBackendKind::Sqlite; }
@@ -31,11 +32,13 @@ QString TSqliteDialect::ForeignKeysStatement(const QString& table) const {
                           "order by pktable_name collate UNICODE_CI, f.id, f.seq");
 }
 
+// The import's GUID column is listed also where it is computed (hidden 2 or 3 in
+// pragma_table_xinfo), so that the copier carries it; other computed columns stay out.
 QString TSqliteDialect::ColumnListStatement(const QString& table) const {
     return QStringLiteral(
-               "select p.name as name from sqlite_master m, pragma_table_info(m.name) p "
+               "select p.name as name from sqlite_master m, pragma_table_xinfo(m.name) p "
                "where m.type = 'table' and m.name not like 'sqlite\\_%' escape '\\' and "
-               "m.name = ") +
+               "(p.hidden = 0 or (p.hidden in (2, 3) and p.name = 'GUID')) and m.name = ") +
            SqlStringLiteral(table) + QStringLiteral(" collate UNICODE_CI order by p.cid");
 }
 
@@ -64,16 +67,6 @@ QString TSqliteDialect::DictionaryTablesStatement() const {
         "select distinct name from sqlite_master where type = 'table' and name like 'Справочник_%' ");
 }
 
-void TSqliteDialect::ExecuteForUserTable(TADOQuery& query, const QString& table,
-                                         const QString& statement) const {
-    ExecuteWhenCounted(query, QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ") +
-                 SqlStringLiteral(table) + QStringLiteral(" collate UNICODE_CI"), statement);
-}
-
-QString TSqliteDialect::AddGuidColumnStatement(const QString& table) const {
-    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD GUID uniqueidentifier NULL");
-}
-
 // The copier finds each row it copies by its GUID; without an index every probe would read
 // the whole destination table. SQLite will not drop an indexed column, so the drop removes
 // the index first.
@@ -83,9 +76,48 @@ static QString GuidIndexName(const QString& table) {
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
+static QString GuidIndexStatement(const QString& table) {
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS ") + GuidIndexName(table) + QStringLiteral(" ON ") + table +
+           QStringLiteral("(GUID);");
+}
+
+static QString UserTableCountStatement(const QString& table) {
+    return QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ") +
+           SqlStringLiteral(table) + QStringLiteral(" collate UNICODE_CI");
+}
+
+static bool IsUserTable(TADOQuery& query, const QString& table) {
+    query.SetSQL(UserTableCountStatement(table));
+    query.Open();
+    const bool exists = query.Fields(0).AsInteger() > 0;
+    query.Close();
+    return exists;
+}
+
+// On a connection with a role in the import, the GUID statements of this dialect are carried
+// out by that role (SqliteGuidColumns.h); every other statement runs as written.
+void TSqliteDialect::ExecuteForUserTable(TADOQuery& query, const QString& table,
+                                         const QString& statement) const {
+    const TConnectionRole role = query.Connection ? query.Connection->Role : TConnectionRole::None;
+    const bool add = statement == AddGuidColumnStatement(table);
+    const bool fill = statement == FillGuidStatement(table);
+    if (role == TConnectionRole::None || (!add && !fill)) {
+        ExecuteWhenCounted(query, UserTableCountStatement(table), statement);
+        return;
+    }
+    if (!IsUserTable(query, table)) return;
+    if (add)
+        AddSqliteGuidColumn(query, table, role, statement);
+    else
+        FillSqliteGuidColumn(query, table, role, statement, GuidIndexStatement(table));
+}
+
+QString TSqliteDialect::AddGuidColumnStatement(const QString& table) const {
+    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD GUID uniqueidentifier NULL");
+}
+
 QString TSqliteDialect::FillGuidStatement(const QString& table) const {
-    return QStringLiteral("UPDATE ") + table + QStringLiteral(" SET GUID = newid(); CREATE INDEX IF NOT EXISTS ") +
-           GuidIndexName(table) + QStringLiteral(" ON ") + table + QStringLiteral("(GUID);");
+    return QStringLiteral("UPDATE ") + table + QStringLiteral(" SET GUID = newid(); ") + GuidIndexStatement(table);
 }
 
 QString TSqliteDialect::DropGuidColumnStatement(const QString& table) const {
