@@ -133,6 +133,6 @@ QStringList WizardTest::SourceRows(const QString& statement) { return RowsOf(Sou
 
 bool WizardTest::GuidColumnsLeft() {
     const QString statement = QStringLiteral(
-        "select count(*) from sqlite_master m, pragma_table_info(m.name) c where m.type = 'table' and c.name = 'GUID'");
+        "select count(*) from sqlite_master m, pragma_table_xinfo(m.name) c where m.type = 'table' and c.name = 'GUID'");
     return SourceRows(statement) != QStringList{QStringLiteral("0")} || DestRows(statement) != QStringList{QStringLiteral("0")};
 }

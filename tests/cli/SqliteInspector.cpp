@@ -24,7 +24,7 @@ QStringList TSqliteInspector::Tables() const {
 
 QStringList TSqliteInspector::Columns(const QString& table) const {
     QStringList columns;
-    for (const QVariantList& row : Select(QStringLiteral("select name from pragma_table_info(%1) order by cid").arg(NameLiteral(table))))
+    for (const QVariantList& row : Select(QStringLiteral("select name from pragma_table_xinfo(%1) order by cid").arg(NameLiteral(table))))
         columns << row[0].toString();
     return columns;
 }

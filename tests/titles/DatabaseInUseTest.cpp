@@ -30,7 +30,7 @@ QStringList Content(TADOConnection& connection) {
 }
 
 QStringList TablesWithGuid(TADOConnection& connection) {
-    return Rows(connection, QStringLiteral("select m.name from sqlite_master m, pragma_table_info(m.name) c "
+    return Rows(connection, QStringLiteral("select m.name from sqlite_master m, pragma_table_xinfo(m.name) c "
                                            "where m.type = 'table' and c.name = 'GUID' order by m.name"));
 }
 

@@ -38,7 +38,7 @@ void Execute(TADOConnection& connection, const QString& statement) {
 }
 
 bool HasColumn(TADOConnection& connection, const QString& table, const QString& column) {
-    return Scalar(connection, QStringLiteral("select count(*) from pragma_table_info('") + table +
+    return Scalar(connection, QStringLiteral("select count(*) from pragma_table_xinfo('") + table +
                                   QStringLiteral("') where name = '") + column + QStringLiteral("'")) > 0;
 }
 
