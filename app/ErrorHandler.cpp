@@ -2,12 +2,7 @@
 
 #include "app/WizardDialogs.h"
 #include "support/EAbort.h"
-
-QString WithClosingPunctuation(const QString& message) {
-    static const QString closing = QStringLiteral(".!?:;,\u2026");
-    if (!message.isEmpty() && closing.contains(message.back())) return message;
-    return message + QLatin1Char('.');
-}
+#include "support/MessageTexts.h"
 
 void HandleException(const std::exception& error, TWizardDialogs& dialogs) {
     if (dynamic_cast<const EAbort*>(&error)) return;

@@ -9,7 +9,6 @@
 
 class TWizardDialogs;
 
-QString WithClosingPunctuation(const QString& message);
 
 // Shows the error through the dialogs, unless it is the silent abort.
 void HandleException(const std::exception& error, TWizardDialogs& dialogs);

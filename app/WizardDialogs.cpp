@@ -1,6 +1,7 @@
 #include "app/WizardDialogs.h"
 
 #include "app/DataLinkDialog.h"
+#include "support/MessageTexts.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -35,14 +36,8 @@ protected:
 };
 
 QString KindTitle(TMsgDlgType type) {
-    switch (type) {
-    case TMsgDlgType::mtError: return QStringLiteral("Ошибка");
-    case TMsgDlgType::mtConfirmation: return QStringLiteral("Подтверждение");
-    case TMsgDlgType::mtWarning: return QStringLiteral("Предупреждение");
-    case TMsgDlgType::mtInformation: return QStringLiteral("Информация");
-    case TMsgDlgType::mtCustom: break;
-    }
-    return ApplicationTitle();
+    const QString title = MessageKindTitle(type);
+    return title.isEmpty() ? ApplicationTitle() : title;
 }
 
 QMessageBox::Icon KindIcon(TMsgDlgType type) {

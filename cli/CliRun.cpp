@@ -10,6 +10,7 @@
 #include "db/DatabaseName.h"
 #include "db/ImportDBModule.h"
 #include "support/EAbort.h"
+#include "support/MessageTexts.h"
 #include "support/Log.h"
 #include "titles/ImportRun.h"
 #include "titles/TitlePreparation.h"
@@ -165,12 +166,6 @@ int WithSummaryWritten(const TCliOptions& options, const TRunSummary& summary, T
 }
 
 }  // namespace
-
-QString WithClosingPunctuation(const QString& message) {
-    static const QString closing = QStringLiteral(".!?:;,\u2026");
-    if (!message.isEmpty() && closing.contains(message.back())) return message;
-    return message + QLatin1Char('.');
-}
 
 int RunCommandLine(const TCliOptions& options, TConsole& console) {
     LogLevel = 1;

@@ -16,6 +16,3 @@ enum TExitStatus {
 
 int RunCommandLine(const TCliOptions& options, TConsole& console);
 
-// The message of an error as the window's default error handler shows it: "." appended when
-// the text does not already end in punctuation.
-QString WithClosingPunctuation(const QString& message);

@@ -2,6 +2,7 @@
 
 #include "cli/Interrupt.h"
 #include "support/EAbort.h"
+#include "support/MessageTexts.h"
 
 namespace {
 
@@ -10,14 +11,8 @@ const QString ContinueQuestion = QStringLiteral("Операция прерван
 const QString KeepCopiedQuestion = QStringLiteral("Сохранить уже перенесенные данные?");
 
 QString BoxTitle(TMsgDlgType type) {
-    switch (type) {
-    case TMsgDlgType::mtError: return QStringLiteral("Ошибка");
-    case TMsgDlgType::mtConfirmation: return QStringLiteral("Подтверждение");
-    case TMsgDlgType::mtWarning: return QStringLiteral("Предупреждение");
-    case TMsgDlgType::mtInformation: return QStringLiteral("Информация");
-    case TMsgDlgType::mtCustom: break;
-    }
-    return QStringLiteral("road-import");
+    const QString title = MessageKindTitle(type);
+    return title.isEmpty() ? QStringLiteral("road-import") : title;
 }
 
 QString ButtonCaption(int answer) {
