@@ -352,7 +352,7 @@ QString CurrentLogFileName() {
 
 QString StateFolderLogFileName(const QString& executablePath) {
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // XDG_STATE_HOME counts only as an absolute path; a relative one is ignored, as the XDG folders are.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
     const QString program = QFileInfo(executablePath).completeBaseName();

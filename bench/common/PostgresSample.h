@@ -1,7 +1,6 @@
 #pragma once
-// Sample road-inventory databases on a PostgreSQL server, for the benchmark: the sample
-// schema with PostgreSQL's types (serial keys, timestamp, double precision, bytea; the SQLite
-// trigger of the sample is left out) and the sample generator's content.
+// Sample road-inventory databases on a PostgreSQL server, for the benchmark: the sample's
+// PostgreSQL schema (sample/RoadSchema.postgres.sql) and the sample generator's content.
 
 #include <QString>
 #include <cstdint>
