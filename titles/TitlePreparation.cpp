@@ -5,7 +5,7 @@
 
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
-#include "db/ConnectionString.h"
+#include "db/DatabaseName.h"
 #include "db/Dialect.h"
 #include "support/EAbort.h"
 #include "support/Exception.h"
@@ -31,17 +31,6 @@ static QString CheckedTitleKeys(const TTitleFrontEnd& list) {
 }
 
 // How the user knows a database: its name in the connection string.
-static QString DatabaseName(const TADOConnection& connection) {
-    try {
-        const TConnectionParams params = ParseConnectionString(connection.ConnectionString);
-        if (!params.Location().isEmpty()) return params.Location();
-        if (!params.InitialCatalog().isEmpty()) return params.InitialCatalog();
-        return params.DataSource();
-    } catch (const std::exception&) {
-        return QString();
-    }
-}
-
 // Without its GUID column a table's copied rows cannot be found again, and every one of
 // them would fail. The run stops before any row is copied; the columns made so far in the
 // databases of made are removed again.
@@ -51,7 +40,7 @@ static void RequireGuidColumns(const QVector<TGuidColumnFailure>& failures, cons
     if (failures.isEmpty()) return;
     for (TADOConnection* database : made) DropGuidColumns(plan, *database);
     QString message = QStringLiteral("Импорт невозможен: в таблице ") + failures[0].Table + QLatin1Char(' ') + role +
-                      QStringLiteral(" \"") + DatabaseName(connection) +
+                      QStringLiteral(" \"") + DatabaseName(connection.ConnectionString) +
                       QStringLiteral("\" не удалось создать временный столбец GUID. Ошибка: ") +
                       failures[0].Reason.simplified();
     if (failures.size() > 1)

@@ -219,7 +219,7 @@ TEST_F(PostgresImport, ASourceThatCannotBeChangedStopsTheRunBeforeTheCopy) {
     const TToolRun run = RunImporter(Arguments(readOnlySource, {QStringLiteral("--titles"), QStringLiteral("1"),
                                                                 QStringLiteral("--save"), QStringLiteral("yes")}));
     EXPECT_EQ(run.ExitCode, 1) << run.Err.toStdString();
-    EXPECT_TRUE(run.Err.contains(QStringLiteral("Ошибка: Импорт невозможен: в таблице Титул базы-источника \"") + SourceName +
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("Ошибка: Импорт невозможен: в таблице Титул базы-источника \"") + server.DataSource() + QLatin1Char('/') + SourceName +
                                  QStringLiteral("\" не удалось создать временный столбец GUID. Ошибка: ")) &&
                 run.Err.contains(QStringLiteral("must be owner of table Титул")))
         << run.Err.toStdString();
