@@ -87,12 +87,7 @@ TPathraImportForm::TPathraImportForm(TImportDBModule& module, TWizardDialogs& di
 
 TPathraImportForm::~TPathraImportForm() {
     // The callbacks and the asker refer to this window; nothing may call them afterwards.
-    OnTableStart = nullptr;
-    OnRowProgress = nullptr;
-    OnFinish = nullptr;
-    OnCheckAbort = nullptr;
-    OnLogLine = nullptr;
-    SetQuestionAsker(nullptr);
+    ClearCallbacks();
 }
 
 QWidget* TPathraImportForm::CreateConnectionPage(const char* groupName, const QString& caption, TDBConnectFrame*& frame) {

@@ -38,6 +38,10 @@ public:
 // Installs the asker (not owned); nullptr removes it.
 void SetQuestionAsker(TQuestionAsker* asker);
 
+// Empties the five slots and removes the asker: what a front end does before it goes away,
+// so that nothing calls into it afterwards.
+void ClearCallbacks();
+
 // Asks the installed asker and returns the button pressed (a TModalResult). With no asker
 // installed nobody can answer, and the answer is No.
 int ShowCenteredMessage(const QString& message, TMsgDlgType type, TMsgDlgButtons buttons);

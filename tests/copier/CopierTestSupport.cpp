@@ -36,12 +36,7 @@ void CopierTest::SetUp() {
 }
 
 void CopierTest::TearDown() {
-    SetQuestionAsker(nullptr);
-    OnLogLine = nullptr;
-    OnTableStart = nullptr;
-    OnRowProgress = nullptr;
-    OnFinish = nullptr;
-    OnCheckAbort = nullptr;
+    ClearCallbacks();
     EXPECT_TRUE(Asker.Answers.isEmpty()) << "questions left unasked";
 }
 

@@ -51,12 +51,7 @@ void TitlesTest::SetUp() {
 }
 
 void TitlesTest::TearDown() {
-    OnLogLine = nullptr;
-    OnTableStart = nullptr;
-    OnRowProgress = nullptr;
-    OnFinish = nullptr;
-    OnCheckAbort = nullptr;
-    SetQuestionAsker(nullptr);
+    ClearCallbacks();
     Source.Close();
     Dest.Close();
     LogLevel = SavedLevel;
