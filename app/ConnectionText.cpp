@@ -76,11 +76,15 @@ QString DatabaseKeyword(const QString& driver) {
     return QStringLiteral("%DBNAMESETTING%");
 }
 
+TServerType ServerTypeOfDriver(const QString& driver) {
+    if (PatternFound(QStringLiteral("SQLOLEDB"), driver)) return TServerType::MSSQLServer;
+    if (PatternFound(QStringLiteral("PostgreSQL"), driver)) return TServerType::PostgreSQL;
+    return TServerType::Other;
+}
+
 void ReadConnectionText(TConnectionFields& fields, const QString& connectionText) {
     fields.Driver = ExtractConnectionParam(connectionText, QStringLiteral("Provider"));
-    TServerType type = TServerType::Other;
-    if (PatternFound(QStringLiteral("SQLOLEDB"), fields.Driver)) type = TServerType::MSSQLServer;
-    else if (PatternFound(QStringLiteral("PostgreSQL"), fields.Driver)) type = TServerType::PostgreSQL;
+    const TServerType type = ServerTypeOfDriver(fields.Driver);
     // A button selected anew runs its click handler, which writes its own driver text.
     if (type != fields.ServerType) {
         if (type == TServerType::MSSQLServer) fields.Driver = QLatin1String(MSSQLDriver);

@@ -32,6 +32,10 @@ QString ExtractConnectionParam(const QString& connectionText, const QString& key
 // SQLite, "Initial Catalog" for SQL Server, otherwise a key no string holds.
 QString DatabaseKeyword(const QString& driver);
 
+// The server type whose button a driver text selects: SQL Server for SQLOLEDB, PostgreSQL
+// for PostgreSQL, the other type for any other driver.
+TServerType ServerTypeOfDriver(const QString& driver);
+
 // Reads a returned connection string (already ending in ";") into the fields: driver, server
 // type (a newly selected SQL Server or PostgreSQL type rewrites the driver), server, database,
 // authentication, user and password.

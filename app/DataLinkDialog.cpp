@@ -2,6 +2,7 @@
 
 #include "app/ConnectionText.h"
 #include "db/ADOConnection.h"
+#include "db/BackendRegistry.h"
 #include "db/ConnectionString.h"
 
 #include <QComboBox>
@@ -21,8 +22,7 @@ TDataLinkDialog::TDataLinkDialog(const QString& initialString, QWidget* parent) 
 
     ProviderBox = new QComboBox(this);
     ProviderBox->setObjectName(QStringLiteral("ProviderBox"));
-    ProviderBox->addItems({QStringLiteral("Microsoft SQL Server"), QStringLiteral("PostgreSQL"),
-                           QStringLiteral("Файл SQLite")});
+    for (const TBackend* backend : Backends()) ProviderBox->addItem(backend->Caption());
     ServerLabel = new QLabel(QStringLiteral("Сервер:"), this);
     ServerEdit = new QLineEdit(this);
     ServerEdit->setObjectName(QStringLiteral("ServerEdit"));
@@ -88,35 +88,29 @@ TDataLinkDialog::TDataLinkDialog(const QString& initialString, QWidget* parent) 
 void TDataLinkDialog::ReadInitialString(const QString& text) {
     // A string this dialog cannot read starts it from its defaults; Cancel still returns it.
     TConnectionParams params;
-    TBackendKind backend = TBackendKind::SqlServer;
+    const TBackend* backend = nullptr;
     try {
         params = ParseConnectionString(text);
-        backend = BackendOf(params);
+        backend = &BackendOf(params);
     } catch (const std::exception&) {
         return;
     }
-    switch (backend) {
-    case TBackendKind::SqlServer:
-        ProviderBox->setCurrentIndex(SqlServerProvider);
-        DatabaseEdit->setText(params.InitialCatalog());
-        break;
-    case TBackendKind::PostgreSql:
-        ProviderBox->setCurrentIndex(PostgreSqlProvider);
-        DatabaseEdit->setText(params.Location());
-        break;
-    case TBackendKind::Sqlite:
-        ProviderBox->setCurrentIndex(SqliteProvider);
-        DatabaseEdit->setText(params.Location().isEmpty() ? params.DataSource() : params.Location());
-        return;
-    }
-    ServerEdit->setText(params.DataSource());
-    (params.IntegratedSecurity() ? WindowsAuthButton : ServerAuthButton)->setChecked(true);
-    UserEdit->setText(params.UserId());
-    PasswordEdit->setText(params.Password());
+    ProviderBox->setCurrentIndex(static_cast<int>(Backends().indexOf(backend)));
+    const TDataLinkFields fields = backend->DataLinkFields(params);
+    DatabaseEdit->setText(fields.Database);
+    if (backend->FileDatabase()) return;
+    ServerEdit->setText(fields.Server);
+    (fields.IntegratedSecurity ? WindowsAuthButton : ServerAuthButton)->setChecked(true);
+    UserEdit->setText(fields.User);
+    PasswordEdit->setText(fields.Password);
+}
+
+const TBackend& TDataLinkDialog::ChosenBackend() const {
+    return *Backends().at(qMax(0, ProviderBox->currentIndex()));
 }
 
 void TDataLinkDialog::ProviderChanged() {
-    const bool file = ProviderBox->currentIndex() == SqliteProvider;
+    const bool file = ChosenBackend().FileDatabase();
     DatabaseLabel->setText(file ? QStringLiteral("Файл базы данных:") : QStringLiteral("База данных:"));
     BrowseButton->setVisible(file);
     for (QWidget* widget : {static_cast<QWidget*>(ServerLabel), static_cast<QWidget*>(ServerEdit),
@@ -126,7 +120,7 @@ void TDataLinkDialog::ProviderChanged() {
 }
 
 void TDataLinkDialog::AuthenticationChanged() {
-    const bool credentials = ProviderBox->currentIndex() != SqliteProvider && ServerAuthButton->isChecked();
+    const bool credentials = !ChosenBackend().FileDatabase() && ServerAuthButton->isChecked();
     UserEdit->setEnabled(credentials);
     PasswordEdit->setEnabled(credentials);
 }
@@ -138,17 +132,13 @@ void TDataLinkDialog::ChooseFile() {
 }
 
 QString TDataLinkDialog::ConnectionString() const {
+    const TBackend& backend = ChosenBackend();
     TConnectionFields fields;
+    fields.Driver = backend.Provider();
+    fields.ServerType = ServerTypeOfDriver(fields.Driver);
     fields.DBName = DatabaseEdit->text();
-    switch (ProviderBox->currentIndex()) {
-    case SqliteProvider:
-        // A file needs neither a server nor credentials.
-        fields.ServerType = TServerType::Other;
-        fields.Driver = QStringLiteral("SQLite");
-        return BuildConnectionString(fields, 1);
-    case PostgreSqlProvider: fields.ServerType = TServerType::PostgreSQL; break;
-    default: fields.ServerType = TServerType::MSSQLServer; break;
-    }
+    // A file needs neither a server nor credentials.
+    if (backend.FileDatabase()) return BuildConnectionString(fields, 1);
     fields.ServerName = ServerEdit->text();
     fields.NTAuthorization = WindowsAuthButton->isChecked();
     fields.UserName = UserEdit->text();

@@ -1,7 +1,7 @@
 #pragma once
-// The data-link dialog: edits one connection string by provider (SQL Server, PostgreSQL or
-// an SQLite file), server, database or file, authentication, user and password, and tests
-// the connection on request. The string it gives back has the connection frame's shape.
+// The data-link dialog: edits one connection string by provider (each backend the registry
+// knows: SQL Server, PostgreSQL, an SQLite file), server, database or file, authentication,
+// user and password, and tests the connection on request. The string it gives back has the connection frame's shape.
 
 #include <QDialog>
 
@@ -10,13 +10,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class TBackend;
 
 class TDataLinkDialog : public QDialog {
     Q_OBJECT
 public:
-    // The provider choices, in the order of ProviderBox.
-    enum TProvider { SqlServerProvider, PostgreSqlProvider, SqliteProvider };
-
     explicit TDataLinkDialog(const QString& initialString, QWidget* parent = nullptr);
 
     // The string the fields describe now.
@@ -26,6 +24,8 @@ public:
 
 private:
     void ReadInitialString(const QString& text);
+    // The backend of the provider chosen in ProviderBox, which lists them in the registry's order.
+    const TBackend& ChosenBackend() const;
     void ProviderChanged();
     void AuthenticationChanged();
     void ChooseFile();

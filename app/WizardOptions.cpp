@@ -1,6 +1,6 @@
 #include "app/WizardOptions.h"
 
-#include "db/ConnectionString.h"
+#include "db/BackendRegistry.h"
 
 namespace {
 

@@ -119,10 +119,7 @@ QString WorkCopy(const QString& dir, const QString& path) {
 
 long long TotalRows(TADOConnection& connection) {
     TADOQuery tables(&connection);
-    tables.SetSQL(connection.Dialect().Kind() == TBackendKind::PostgreSql
-                      ? QStringLiteral("select table_name from information_schema.tables where table_schema = 'public' "
-                                       "and table_type = 'BASE TABLE'")
-                      : QStringLiteral("select name from sqlite_master where type = 'table' and name not like 'sqlite_%'"));
+    tables.SetSQL(connection.Dialect().UserTablesStatement());
     tables.Open();
     QStringList names;
     for (; !tables.Eof(); tables.Next()) names << tables.Fields(0).AsString();

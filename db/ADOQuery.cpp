@@ -1,3 +1,5 @@
+// Queries: statement text, named parameters, the fetched rows and their fields.
+
 #include "db/ADOQuery.h"
 
 #include "db/DbError.h"

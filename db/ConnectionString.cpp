@@ -1,3 +1,5 @@
+// Reading and writing OLE DB connection strings.
+
 #include "db/ConnectionString.h"
 
 #include "db/DbError.h"
@@ -147,20 +149,4 @@ QString QuoteConnectionValue(const QString& value) {
     QString doubled = value;
     doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + doubled + QLatin1Char('"');
-}
-
-TBackendKind BackendOfProvider(const QString& provider) {
-    const auto has = [&](const char* word) {
-        return provider.contains(QLatin1String(word), Qt::CaseInsensitive);
-    };
-    if (has("SQLOLEDB") || has("SQLNCLI") || has("MSOLEDBSQL")) return TBackendKind::SqlServer;
-    if (has("PostgreSQL")) return TBackendKind::PostgreSql;
-    if (provider.trimmed().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0)
-        return TBackendKind::Sqlite;
-    throw EDatabaseError(QStringLiteral("Провайдер \"%1\" не поддерживается").arg(provider));
-}
-
-TBackendKind BackendOf(const TConnectionParams& params) {
-    if (!params.Has(QStringLiteral("Provider"))) return TBackendKind::SqlServer;
-    return BackendOfProvider(params.Provider());
 }

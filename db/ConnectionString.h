@@ -4,8 +4,6 @@
 // double (or single) quotes keeps everything up to the closing quote, ";" included, and a
 // doubled quote inside stands for one. A later pair overrides an earlier one of that name.
 
-#include "db/Dialect.h"
-
 #include <QPair>
 #include <QString>
 #include <QVector>
@@ -39,10 +37,3 @@ TConnectionParams ParseConnectionString(const QString& text);
 // A value written so that ParseConnectionString reads it back unchanged: as it stands when
 // it holds nothing special, otherwise in double quotes with inner double quotes doubled.
 QString QuoteConnectionValue(const QString& value);
-
-// The backend of a provider: SQLOLEDB / SQLNCLI / MSOLEDBSQL -> SQL Server, PostgreSQL ->
-// PostgreSQL, SQLite -> SQLite (letter case ignored). A string without a Provider pair
-// means SQL Server, the provider the connections are designed with ("SQLOLEDB.1").
-// Raises EDatabaseError "Провайдер \"X\" не поддерживается" for any other provider.
-TBackendKind BackendOfProvider(const QString& provider);
-TBackendKind BackendOf(const TConnectionParams& params);

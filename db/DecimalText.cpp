@@ -1,3 +1,5 @@
+// Decimal texts: one spelling per number, compared by the number they write.
+
 #include "db/DecimalText.h"
 
 #include <QLocale>

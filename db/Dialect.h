@@ -1,22 +1,18 @@
 #pragma once
-// The statements of the catalogue and the schema changes around a run, per backend.
-// The copier and the title preparation ask their questions through these, so their code
-// stays the same for every backend. Catalogue statements return the column names of
-// Microsoft SQL Server's answers, so the reading code never changes.
+// The statements of the catalogue and the schema changes around a run, per backend (each
+// backend's folder has its dialect; TBackend::Dialect gives it). The copier and the title
+// preparation ask their questions through these, so their code stays the same for every
+// backend. Catalogue statements return the column names of Microsoft SQL Server's answers,
+// so the reading code never changes. What a dialect runs, it runs on the runner its caller
+// gives it (StatementRunner.h).
 
 #include <QString>
-#include <memory>
 
-class TADOConnection;
-class TADOQuery;
-class TImportClaimHold;
-
-enum class TBackendKind { SqlServer, PostgreSql, Sqlite };
+class TStatementRunner;
 
 class TDialect {
 public:
     virtual ~TDialect() = default;
-    virtual TBackendKind Kind() const = 0;
 
     // Whether a name can be written unquoted in this dialect's statements: only such names
     // read from a catalogue are ever put into one.
@@ -35,10 +31,12 @@ public:
     virtual QString ReferencingTablesStatement(const QString& parent) const = 0;
     // "name": the user tables whose name is like 'Справочник_%'.
     virtual QString DictionaryTablesStatement() const = 0;
+    // "name": every user table.
+    virtual QString UserTablesStatement() const = 0;
 
     // Schema changes around a run.
     // Executes statement only when table is a user table; otherwise nothing happens.
-    virtual void ExecuteForUserTable(TADOQuery& query, const QString& table,
+    virtual void ExecuteForUserTable(TStatementRunner& runner, const QString& table,
                                      const QString& statement) const = 0;
     virtual QString AddGuidColumnStatement(const QString& table) const = 0;
     virtual QString FillGuidStatement(const QString& table) const = 0;
@@ -46,23 +44,15 @@ public:
     // Makes the checks that the open transaction has put off (deferrable constraints) now, so
     // that the tables can be altered; raises when one fails. Nothing where no constraint is
     // ever put off or the checks do not stand in the way of a schema change.
-    virtual void RunDeferredChecks(TADOQuery& query) const;
+    virtual void RunDeferredChecks(TStatementRunner& runner) const;
     // An unnamed foreign key table(column) -> refTable(refColumn), no action on delete/update.
-    virtual void AddForeignKey(TADOQuery& query, const QString& table, const QString& column,
+    virtual void AddForeignKey(TStatementRunner& runner, const QString& table, const QString& column,
                                const QString& refTable, const QString& refColumn) const = 0;
     // Drops every foreign key of table that refers to refTable.
-    virtual void DropForeignKeys(TADOQuery& query, const QString& table,
+    virtual void DropForeignKeys(TStatementRunner& runner, const QString& table,
                                  const QString& refTable) const = 0;
-
-    // The exclusive claim of an import on the connection's database (ImportClaim.h): taken at
-    // once or refused with EDatabaseClaimed; released when the hold is destroyed, and by the
-    // system when the process ends.
-    virtual std::unique_ptr<TImportClaimHold> TakeImportClaim(TADOConnection& connection) const = 0;
 
 protected:
     // Runs statement when countStatement, a count of the tables found, answers above zero.
-    static void ExecuteWhenCounted(TADOQuery& query, const QString& countStatement, const QString& statement);
+    static void ExecuteWhenCounted(TStatementRunner& runner, const QString& countStatement, const QString& statement);
 };
-
-// The dialect object of a backend; one per process, never freed.
-const TDialect& DialectOf(TBackendKind kind);

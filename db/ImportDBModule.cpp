@@ -1,3 +1,5 @@
+// The program's one data module.
+
 #include "db/ImportDBModule.h"
 
 TImportDBModule* ImportDBModule = nullptr;

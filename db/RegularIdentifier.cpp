@@ -1,6 +1,9 @@
+// Regular identifiers: names that a statement can hold unquoted.
+
 #include "db/RegularIdentifier.h"
 
 #include <QList>
+#include <QStringList>
 
 namespace {
 
@@ -26,4 +29,9 @@ bool IsRegularIdentifier(const QString& name, const TIdentifierRule& rule) {
         if (rule.NoAsciiCapitals && c >= U'A' && c <= U'Z') return false;
     }
     return !(rule.ReservedWords && rule.ReservedWords->contains(name.toUpper()));
+}
+
+QSet<QString> WordSet(const char* words) {
+    const QStringList list = QString::fromLatin1(words).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return QSet<QString>(list.begin(), list.end());
 }

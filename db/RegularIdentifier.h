@@ -22,3 +22,6 @@ struct TIdentifierRule {
 // A letter (of any alphabet) or "_" first; then letters, digits, "_" and the rule's signs;
 // not empty, not longer than the rule allows, not a reserved word.
 bool IsRegularIdentifier(const QString& name, const TIdentifierRule& rule);
+
+// The set of the blank-separated words of a text (a dialect's reserved words).
+QSet<QString> WordSet(const char* words);

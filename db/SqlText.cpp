@@ -1,3 +1,5 @@
+// Reading statement texts: quotes, comments, placeholders.
+
 #include "db/SqlText.h"
 
 namespace {

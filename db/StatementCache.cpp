@@ -1,3 +1,5 @@
+// Prepared statements kept by their text, and the parameter names of recent texts.
+
 #include "db/StatementCache.h"
 
 #include "db/SqlText.h"

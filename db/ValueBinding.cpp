@@ -1,30 +1,8 @@
+// Values as they are bound: typed NULLs, empty values kept empty.
+
 #include "db/ValueBinding.h"
 
-#include "db/DbError.h"
-#include "db/DecimalText.h"
 #include "db/FieldTypeMapping.h"
-
-#include <optional>
-
-namespace {
-
-// The text of a whole number that fits in 64 bits, or nothing.
-std::optional<qlonglong> WholeNumberOf(const QString& canonical) {
-    const qsizetype e = canonical.indexOf(QLatin1Char('e'));
-    const qsizetype power = canonical.mid(e + 1).toLongLong();
-    const bool negative = canonical.startsWith(QLatin1Char('-'));
-    const QString digits = canonical.mid(negative ? 1 : 0, e - (negative ? 1 : 0)).remove(QLatin1Char('.'));
-    if (digits == QLatin1String("0")) return 0;
-    if (power < 0 || digits.size() > power + 1 || power > 18) return std::nullopt;
-    bool ok = false;
-    const qlonglong value =
-        (QString(negative ? QStringLiteral("-") : QString()) + digits + QString(power + 1 - digits.size(), QLatin1Char('0')))
-            .toLongLong(&ok);
-    if (!ok) return std::nullopt;
-    return value;
-}
-
-}  // namespace
 
 QVariant WithEmptyKept(const QVariant& value) {
     if (value.typeId() == QMetaType::QByteArray && value.toByteArray().isNull()) return QByteArray("", 0);
@@ -34,20 +12,7 @@ QVariant WithEmptyKept(const QVariant& value) {
 
 bool IsExactDecimalType(TFieldType type) { return type == TFieldType::ftBCD || type == TFieldType::ftCurrency; }
 
-QVariant SqliteValueOfDecimalText(const QString& text) {
-    const std::optional<QString> canonical = CanonicalDecimal(text);
-    if (!canonical) return text;
-    if (const std::optional<qlonglong> whole = WholeNumberOf(*canonical)) return *whole;
-    bool ok = false;
-    const double real = text.trimmed().toDouble(&ok);
-    if (ok && SameDecimal(ShortestDoubleText(real), text)) return real;
-    throw EDatabaseError(QStringLiteral("Значение %1 нельзя записать в базу SQLite без потери точности").arg(text));
-}
-
-QVariant BindValueOf(const TBoundParam& param, TBackendKind kind) {
+QVariant BindValueOf(const TBoundParam& param) {
     if (param.Value.isNull()) return QVariant(MetaTypeOfFieldType(param.DataType));
-    if (kind == TBackendKind::Sqlite && IsExactDecimalType(param.DataType) &&
-        param.Value.typeId() == QMetaType::QString)
-        return SqliteValueOfDecimalText(param.Value.toString());
     return WithEmptyKept(param.Value);
 }

@@ -5,10 +5,11 @@
 #include "sample/SampleWriting.h"
 
 #include "db/ADOConnection.h"
-#include "db/Dialect.h"
+#include "db/Backend.h"
 #include "support/Exception.h"
 
 #include <QFile>
+#include <QHash>
 #include <functional>
 
 // An empty file is an empty SQLite database.
@@ -21,22 +22,40 @@ static void CreateEmptyFile(const QString& path) {
     file.close();
 }
 
-void CreateSampleSchema(TADOConnection& connection) {
-    const bool postgres = connection.Dialect().Kind() == TBackendKind::PostgreSql;
-    for (const QString& statement : postgres ? SamplePostgresSchemaStatements() : SampleSchemaStatements())
-        ExecuteStatement(connection, statement);
+// The rows are written with their keys; the server's identity columns must go on after them.
+static const QString ContinueIdentityKeysStatement = QStringLiteral(
+    "DO $$ DECLARE r record; BEGIN "
+    "FOR r IN SELECT c.relname, a.attname FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+    "WHERE a.attidentity <> '' AND c.relnamespace = 'public'::regnamespace LOOP "
+    "EXECUTE format('SELECT setval(pg_get_serial_sequence(%L, %L), coalesce((SELECT max(%I) FROM %I), 0) + 1, false)', "
+    "quote_ident(r.relname), r.attname, r.attname, r.relname); "
+    "END LOOP; END $$");
+
+// The sample's schema in the SQL of a backend, and what runs once the rows are written.
+struct TSampleFlavour {
+    QStringList (*SchemaStatements)();
+    QStringList AfterRows;
+};
+
+// The flavour written for the connection's backend, by the backend's id.
+static const TSampleFlavour& SampleFlavourOf(const TADOConnection& connection) {
+    static const QHash<QString, TSampleFlavour> flavours{
+        {QStringLiteral("sqlite"), {&SampleSchemaStatements, {}}},
+        {QStringLiteral("postgres"), {&SamplePostgresSchemaStatements, {ContinueIdentityKeysStatement}}},
+    };
+    const TBackend& backend = connection.Backend();
+    const auto found = flavours.constFind(backend.Id());
+    if (found == flavours.constEnd())
+        throw Exception(QStringLiteral("Образец базы данных нельзя записать в базу ") + backend.Caption());
+    return *found;
 }
 
-// The rows are written with their keys; the server's identity columns must go on after them.
+void CreateSampleSchema(TADOConnection& connection) {
+    for (const QString& statement : SampleFlavourOf(connection).SchemaStatements()) ExecuteStatement(connection, statement);
+}
+
 static void ContinueIdentityKeys(TADOConnection& connection) {
-    if (connection.Dialect().Kind() != TBackendKind::PostgreSql) return;
-    ExecuteStatement(connection, QStringLiteral(
-        "DO $$ DECLARE r record; BEGIN "
-        "FOR r IN SELECT c.relname, a.attname FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
-        "WHERE a.attidentity <> '' AND c.relnamespace = 'public'::regnamespace LOOP "
-        "EXECUTE format('SELECT setval(pg_get_serial_sequence(%L, %L), coalesce((SELECT max(%I) FROM %I), 0) + 1, false)', "
-        "quote_ident(r.relname), r.attname, r.attname, r.relname); "
-        "END LOOP; END $$"));
+    for (const QString& statement : SampleFlavourOf(connection).AfterRows) ExecuteStatement(connection, statement);
 }
 
 // Creates the schema and fills it, all in one transaction (one write to disk).

@@ -1,9 +1,9 @@
 #pragma once
 // What guards a run on its two databases: the exclusive import claim on each
-// (db/ImportClaim.h), and the errors that name a database in use by another program or
+// (db/ConnectionClaim.h), and the errors that name a database in use by another program or
 // another import, or a connection that was lost.
 
-#include "db/ImportClaim.h"
+#include "db/ConnectionClaim.h"
 
 #include <memory>
 

@@ -5,7 +5,7 @@
 
 #include "copier/Callbacks.h"
 #include "copier/CatalogueNames.h"
-#include "db/ADOQuery.h"
+#include "db/ADOConnection.h"
 #include "db/Dialect.h"
 #include "support/Log.h"
 #include "titles/HousekeepingLog.h"
@@ -19,13 +19,12 @@ QVector<TGuidColumnFailure> CreateGuidColumns(const TImportPlan& plan, TADOConne
         if (OnLogLine) OnLogLine(phase);
         if (OnTableStart) OnTableStart(phase, plan.ImportTableList.Count(), -1, 0);
         const TDialect& dialect = connection.Dialect();
-        TADOQuery query(&connection);
         for (; next < plan.ImportTableList.Count(); ++next) {
             const QString& table = plan.ImportTableList[next];
             if (!IsWritableName(table, connection)) continue;  // listed only to be left out
             QString addError;
             try {
-                dialect.ExecuteForUserTable(query, table, dialect.AddGuidColumnStatement(table));
+                dialect.ExecuteForUserTable(connection, table, dialect.AddGuidColumnStatement(table));
             } catch (...) {
                 addError = CurrentErrorMessage();
                 LogHousekeepingError(QStringLiteral("Ошибка создания GUID-ов для таблицы") + table, addError);
@@ -35,7 +34,7 @@ QVector<TGuidColumnFailure> CreateGuidColumns(const TImportPlan& plan, TADOConne
             // in the copier's probe, which would map rows of different titles onto one.
             // A column that cannot be filled is of no use, whoever made it.
             try {
-                dialect.ExecuteForUserTable(query, table, dialect.FillGuidStatement(table));
+                dialect.ExecuteForUserTable(connection, table, dialect.FillGuidStatement(table));
                 if (OnRowProgress) OnRowProgress(phase, next);
             } catch (...) {
                 const QString fillError = CurrentErrorMessage();
@@ -57,12 +56,11 @@ void DropGuidColumns(const TImportPlan& plan, TADOConnection& connection) {
     try {
         WriteLog(QStringLiteral("Удаление GUID-ов"), 1);
         const TDialect& dialect = connection.Dialect();
-        TADOQuery query(&connection);
         for (int i = 0; i < plan.ImportTableList.Count(); ++i) {
             const QString& table = plan.ImportTableList[i];
             if (!IsWritableName(table, connection)) continue;
             try {
-                dialect.ExecuteForUserTable(query, table, dialect.DropGuidColumnStatement(table));
+                dialect.ExecuteForUserTable(connection, table, dialect.DropGuidColumnStatement(table));
             } catch (...) {
                 LogHousekeepingError(QStringLiteral("Ошибка удаления GUID-ов для таблицы ") + table, CurrentErrorMessage());
             }

@@ -16,7 +16,7 @@ void AddSectionLink(TADOConnection& connection) {
             "Update Дорожный_объект Set Код_участка = NULL Where Код_участка not in (Select Код_участка From "
             "Межузловой_участок)"));
         query.ExecSQL();
-        connection.Dialect().AddForeignKey(query, QStringLiteral("Дорожный_объект"), QStringLiteral("Код_участка"),
+        connection.Dialect().AddForeignKey(connection, QStringLiteral("Дорожный_объект"), QStringLiteral("Код_участка"),
                                            QStringLiteral("Межузловой_участок"), QStringLiteral("Код_участка"));
     } catch (...) {
         LogHousekeepingError(QStringLiteral("Ошибка создания связей"), CurrentErrorMessage());
@@ -25,8 +25,7 @@ void AddSectionLink(TADOConnection& connection) {
 
 void DropSectionLink(TADOConnection& connection) {
     try {
-        TADOQuery query(&connection);
-        connection.Dialect().DropForeignKeys(query, QStringLiteral("Дорожный_объект"),
+        connection.Dialect().DropForeignKeys(connection, QStringLiteral("Дорожный_объект"),
                                              QStringLiteral("Межузловой_участок"));
     } catch (...) {
         LogHousekeepingError(QStringLiteral("Ошибка удаления связей"), CurrentErrorMessage());

@@ -91,8 +91,7 @@ void PrepareTitleImport(TImportPlan& plan, TTitleFrontEnd& frontEnd, TADOConnect
 // Inside the destination's transaction only: outside one there is nothing pending.
 static void RunDeferredChecks(TADOConnection& connection) {
     if (connection.NoTransactionOpen()) return;
-    TADOQuery query(&connection);
-    connection.Dialect().RunDeferredChecks(query);
+    connection.Dialect().RunDeferredChecks(connection);
 }
 
 void DropImportSchemaChanges(const TImportPlan& plan, TADOConnection& source, TADOConnection& dest) {

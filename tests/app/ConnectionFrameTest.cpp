@@ -166,7 +166,8 @@ TEST(DataLinkDialog, BuildsTheFrameShapesAndTestsTheConnection) {
     TDataLinkDialog server(QStringLiteral("Provider=SQLOLEDB.1;Data Source=h;Initial Catalog=Road;Persist Security Info=True;User ID=u;Password=p"));
     EXPECT_EQ(server.ConnectionString(),
               QStringLiteral("Provider=SQLOLEDB.1;Data Source=h;Initial Catalog=Road;Persist Security Info=True;User ID=u;Password=p"));
-    server.findChild<QComboBox*>(QStringLiteral("ProviderBox"))->setCurrentIndex(TDataLinkDialog::PostgreSqlProvider);
+    auto* providers = server.findChild<QComboBox*>(QStringLiteral("ProviderBox"));
+    providers->setCurrentIndex(providers->findText(QStringLiteral("PostgreSQL")));
     server.findChild<QRadioButton*>(QStringLiteral("WindowsAuthButton"))->setChecked(true);
     EXPECT_EQ(server.ConnectionString(),
               QStringLiteral("Provider=PostgreSQL OLE DB Provider;Data Source=h;Location=Road;Integrated Security=SSPI"));

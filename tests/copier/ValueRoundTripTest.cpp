@@ -11,7 +11,7 @@
 #include "copier/CopierRun.h"
 #include "db/FieldTypeMapping.h"
 #include "db/ValueBinding.h"
-#include "db/ValueReading.h"
+#include "db/mssql/MssqlValueReading.h"
 
 #include <cfloat>
 #include <climits>
@@ -228,7 +228,7 @@ struct TSentCase {
 
 QVariant ParamOf(const QVector<TBoundParam>& params, const QString& name) {
     for (const TBoundParam& param : params)
-        if (param.Name == name) return BindValueOf(param, TBackendKind::SqlServer);
+        if (param.Name == name) return BindValueOf(param);
     ADD_FAILURE() << "no parameter " << name.toStdString();
     return {};
 }

@@ -1,6 +1,7 @@
 // Which names each dialect writes unquoted: the only names read from a catalogue that may
 // enter a statement.
 
+#include "db/BackendRegistry.h"
 #include "db/Dialect.h"
 
 #include <QStringList>
@@ -8,8 +9,8 @@
 
 namespace {
 
-void ExpectNames(TBackendKind kind, const QStringList& regular, const QStringList& refused) {
-    const TDialect& dialect = DialectOf(kind);
+void ExpectNames(const QString& provider, const QStringList& regular, const QStringList& refused) {
+    const TDialect& dialect = BackendOfProvider(provider).Dialect();
     for (const QString& name : regular) EXPECT_TRUE(dialect.IsRegularName(name)) << name.toStdString();
     for (const QString& name : refused) EXPECT_FALSE(dialect.IsRegularName(name)) << name.toStdString();
 }
@@ -28,16 +29,16 @@ const QStringList CommonRefusals = {
 TEST(RegularName, EachDialectWritesLettersOfAnyAlphabetDigitsAndItsOwnSignsOnly) {
     const QStringList roadNames = {QStringLiteral("Титул"), QStringLiteral("Код_титула"), QStringLiteral("_x1"),
                                    QStringLiteral("Справочник_типов_знаков"), QStringLiteral("Ёлка2")};
-    ExpectNames(TBackendKind::SqlServer,
+    ExpectNames(QStringLiteral("SQLOLEDB.1"),
                 roadNames + QStringList{QStringLiteral("Building"), QStringLiteral("GUID"), QStringLiteral("a$b"),
                                         QStringLiteral("a#b"), QStringLiteral("a@b"), QString(128, QLatin1Char('x'))},
                 CommonRefusals + QStringList{QStringLiteral("#temp"), QStringLiteral("@var"), QStringLiteral("$a"),
                                              QStringLiteral("Transaction"), QString(129, QLatin1Char('x'))});
     // PostgreSQL folds unquoted ASCII capitals, so "GUID" written unquoted reaches "guid".
-    ExpectNames(TBackendKind::PostgreSql, roadNames + QStringList{QStringLiteral("guid"), QStringLiteral("a$b")},
+    ExpectNames(QStringLiteral("PostgreSQL"), roadNames + QStringList{QStringLiteral("guid"), QStringLiteral("a$b")},
                 CommonRefusals + QStringList{QStringLiteral("GUID"), QStringLiteral("Building"), QStringLiteral("a#b"),
                                              QStringLiteral("user"), QStringLiteral("$a"), QString(64, QLatin1Char('x'))});
-    ExpectNames(TBackendKind::Sqlite,
+    ExpectNames(QStringLiteral("SQLite"),
                 roadNames + QStringList{QStringLiteral("Building"), QStringLiteral("GUID"), QStringLiteral("a$b")},
                 CommonRefusals + QStringList{QStringLiteral("a#b"), QStringLiteral("a@b"), QStringLiteral("$a"),
                                              QStringLiteral("Transaction"), QStringLiteral("Index")});

@@ -1,13 +1,10 @@
-// Statement texts as the layer reads them: placeholders, statement boundaries, bound values,
+// Statement texts as the layer reads them: placeholders and bound values,
 // and the recording connection that other tests check statement texts with.
 
 #include "common/RecordingConnection.h"
 #include "db/ADOQuery.h"
-#include "db/ConnectionString.h"
-#include "db/Dialect.h"
-#include "db/OdbcConnection.h"
+#include "db/Backend.h"
 #include "db/SqlText.h"
-#include "db/SqliteNative.h"
 #include "db/ValueBinding.h"
 
 #include <gtest/gtest.h>
@@ -25,41 +22,19 @@ TEST(StatementText, PlaceholdersOutsideQuotesCommentsAndCasts) {
     EXPECT_TRUE(ToPositionalPlaceholders(QStringLiteral("select '10:30', 1 :2")).Names.isEmpty());
 }
 
-TEST(StatementText, SqliteStatementsSplitAtTheirOwnSemicolons) {
-    const QStringList statements = SplitSqliteStatements(QStringLiteral(
-        "insert into T values ('a;b'); -- done; really\n"
-        "create trigger G after insert on T begin update T set a = 1; delete from U; end;\n"
-        " ; /* nothing */ ;select 1"));
-    ASSERT_EQ(statements.size(), 3);
-    EXPECT_EQ(statements[0], QStringLiteral("insert into T values ('a;b');"));
-    EXPECT_TRUE(statements[1].trimmed().startsWith(QStringLiteral("-- done; really\ncreate trigger")));
-    EXPECT_TRUE(statements[1].endsWith(QStringLiteral("end;")));
-    EXPECT_EQ(statements[2].trimmed(), QStringLiteral("select 1"));
-}
-
 TEST(StatementText, NullValuesAreBoundAsNullsOfTheirType) {
-    const QVariant number = BindValueOf({QStringLiteral("a"), TFieldType::ftInteger, QVariant()}, TBackendKind::SqlServer);
+    const QVariant number = BindValueOf({QStringLiteral("a"), TFieldType::ftInteger, QVariant()});
     EXPECT_TRUE(number.isNull());
     EXPECT_EQ(number.typeId(), QMetaType::Int);
-    const QVariant blob = BindValueOf({QStringLiteral("b"), TFieldType::ftBlob, QVariant()}, TBackendKind::Sqlite);
+    const QVariant blob = BindValueOf({QStringLiteral("b"), TFieldType::ftBlob, QVariant()});
     EXPECT_TRUE(blob.isNull());
     EXPECT_EQ(blob.typeId(), QMetaType::QByteArray);
-    EXPECT_EQ(BindValueOf({QStringLiteral("c"), TFieldType::ftInteger, 5}, TBackendKind::PostgreSql).toInt(), 5);
-}
-
-TEST(StatementText, OdbcDriverCanBeChosenByTheEnvironment) {
-    const TConnectionParams params = ParseConnectionString(
-        QStringLiteral("Provider=SQLOLEDB.1;Data Source=srv;User ID=u;Password=p}x"));
-    qputenv("ROAD_IMPORT_MSSQL_ODBC_DRIVER", "ODBC Driver 18 for SQL Server");
-    const QString odbc = BuildOdbcConnectionString(params, 30);
-    qunsetenv("ROAD_IMPORT_MSSQL_ODBC_DRIVER");
-    // FreeTDS's own keywords stay out of another driver's string.
-    EXPECT_EQ(odbc, QStringLiteral("DRIVER={ODBC Driver 18 for SQL Server};Server={srv};UID={u};PWD={p}}x}"));
+    EXPECT_EQ(BindValueOf({QStringLiteral("c"), TFieldType::ftInteger, 5}).toInt(), 5);
 }
 
 TEST(RecordingConnection, RecordsTextsAndParametersAndAnswersThroughTheResponder) {
     TRecordingConnection connection;
-    EXPECT_EQ(connection.Dialect().Kind(), TBackendKind::SqlServer);
+    EXPECT_EQ(connection.Backend().Id(), QStringLiteral("mssql"));
     connection.Open();
     EXPECT_TRUE(connection.Connected());
     connection.Responder = [](const QString& sql, const QVector<TBoundParam>&, bool wantRows) {
@@ -79,7 +54,7 @@ TEST(RecordingConnection, RecordsTextsAndParametersAndAnswersThroughTheResponder
     EXPECT_EQ(connection.Params[0][0].Value.toInt(), 3);
 
     connection.ConnectionString = QStringLiteral("Provider=SQLite;Location=x.db");
-    EXPECT_EQ(connection.Dialect().Kind(), TBackendKind::Sqlite);
+    EXPECT_EQ(connection.Backend().Id(), QStringLiteral("sqlite"));
 }
 
 }  // namespace

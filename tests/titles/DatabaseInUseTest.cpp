@@ -9,7 +9,7 @@
 #include "db/ADOQuery.h"
 #include "db/DatabaseInUse.h"
 #include "db/DatabaseName.h"
-#include "db/ImportClaim.h"
+#include "db/ConnectionClaim.h"
 #include "sample/SampleDatabase.h"
 #include "titles/TitlePreparation.h"
 

@@ -4,7 +4,7 @@
 
 #include "db/ADOQuery.h"
 #include "db/DbError.h"
-#include "db/SqliteSchemaEdit.h"
+#include "db/sqlite/SqliteSchemaEdit.h"
 
 #include <QRegularExpression>
 
@@ -49,8 +49,7 @@ protected:
 TEST_F(SqliteSchemaEdit, DropRemovesEveryKeyToTheTableAndNothingElse) {
     const QStringList rows = Rows(Connection, QStringLiteral("select * from C order by id"));
     ASSERT_EQ(Keys().filter(QRegularExpression(QStringLiteral("^[Pp]\\|"))).size(), 3);
-    TADOQuery query(&Connection);
-    SqliteDropForeignKeys(query, QStringLiteral("C"), QStringLiteral("P"));
+    SqliteDropForeignKeys(Connection, QStringLiteral("C"), QStringLiteral("P"));
 
     EXPECT_EQ(Keys(), (QStringList{QStringLiteral("Q q|q"), QStringLiteral("Q q|q")}));
     const QString text = TableText();
@@ -72,22 +71,21 @@ TEST_F(SqliteSchemaEdit, DropRemovesEveryKeyToTheTableAndNothingElse) {
     EXPECT_THROW(Execute(Connection, QStringLiteral("insert into C (id, q) values (15, 6)")), EDatabaseError);
 
     // Nothing left to drop: the text stays as it is.
-    SqliteDropForeignKeys(query, QStringLiteral("C"), QStringLiteral("P"));
+    SqliteDropForeignKeys(Connection, QStringLiteral("C"), QStringLiteral("P"));
     EXPECT_EQ(TableText(), text);
 }
 
 TEST_F(SqliteSchemaEdit, AddedKeyIsInForceAtOnceAndSeenByOtherConnections) {
-    TADOQuery query(&Connection);
-    SqliteDropForeignKeys(query, QStringLiteral("C"), QStringLiteral("P"));
-    SqliteAddForeignKey(query, QStringLiteral("C"), QStringLiteral("p2"), QStringLiteral("P"), QStringLiteral("id"));
+    SqliteDropForeignKeys(Connection, QStringLiteral("C"), QStringLiteral("P"));
+    SqliteAddForeignKey(Connection, QStringLiteral("C"), QStringLiteral("p2"), QStringLiteral("P"), QStringLiteral("id"));
     EXPECT_TRUE(TableText().endsWith(
         QStringLiteral("FOREIGN KEY (p2) REFERENCES P (id) ON DELETE NO ACTION ON UPDATE NO ACTION\n)")));
     EXPECT_EQ(Keys().filter(QStringLiteral("P|")), QStringList{QStringLiteral("P|p2")});
     EXPECT_THROW(Execute(Connection, QStringLiteral("insert into C (id, p2) values (20, 777)")), EDatabaseError);
 
     // A name that needs quotes, and a second, equal key.
-    SqliteAddForeignKey(query, QStringLiteral("C"), QStringLiteral("q"), QStringLiteral("Q q"), QStringLiteral("id"));
-    SqliteAddForeignKey(query, QStringLiteral("C"), QStringLiteral("p2"), QStringLiteral("P"), QStringLiteral("id"));
+    SqliteAddForeignKey(Connection, QStringLiteral("C"), QStringLiteral("q"), QStringLiteral("Q q"), QStringLiteral("id"));
+    SqliteAddForeignKey(Connection, QStringLiteral("C"), QStringLiteral("p2"), QStringLiteral("P"), QStringLiteral("id"));
     EXPECT_EQ(Keys().filter(QStringLiteral("P|")).size(), 2);
     EXPECT_EQ(Keys().filter(QStringLiteral("Q q|")).size(), 3);
 
@@ -100,24 +98,23 @@ TEST_F(SqliteSchemaEdit, AddedKeyIsInForceAtOnceAndSeenByOtherConnections) {
 
 TEST_F(SqliteSchemaEdit, EditsJoinTheOpenTransactionAndFailuresChangeNothing) {
     const QString text = TableText();
-    TADOQuery query(&Connection);
     Execute(Connection, QStringLiteral("BEGIN TRANSACTION;"));
-    SqliteDropForeignKeys(query, QStringLiteral("C"), QStringLiteral("P"));
+    SqliteDropForeignKeys(Connection, QStringLiteral("C"), QStringLiteral("P"));
     EXPECT_EQ(Keys().size(), 2);
     Execute(Connection, QStringLiteral("ROLLBACK TRANSACTION;"));
     EXPECT_EQ(TableText(), text);
     EXPECT_EQ(Keys().size(), 5);
 
-    EXPECT_THROW(SqliteAddForeignKey(query, QStringLiteral("Нет"), QStringLiteral("p2"), QStringLiteral("P"),
+    EXPECT_THROW(SqliteAddForeignKey(Connection, QStringLiteral("Нет"), QStringLiteral("p2"), QStringLiteral("P"),
                                      QStringLiteral("id")),
                  EDatabaseError);
-    EXPECT_THROW(SqliteAddForeignKey(query, QStringLiteral("C"), QStringLiteral("нет"), QStringLiteral("P"),
+    EXPECT_THROW(SqliteAddForeignKey(Connection, QStringLiteral("C"), QStringLiteral("нет"), QStringLiteral("P"),
                                      QStringLiteral("id")),
                  EDatabaseError);
-    EXPECT_THROW(SqliteAddForeignKey(query, QStringLiteral("C"), QStringLiteral("p2"), QStringLiteral("P"),
+    EXPECT_THROW(SqliteAddForeignKey(Connection, QStringLiteral("C"), QStringLiteral("p2"), QStringLiteral("P"),
                                      QStringLiteral("нет")),
                  EDatabaseError);
-    SqliteDropForeignKeys(query, QStringLiteral("Нет"), QStringLiteral("P"));  // no table: nothing to drop
+    SqliteDropForeignKeys(Connection, QStringLiteral("Нет"), QStringLiteral("P"));  // no table: nothing to drop
     EXPECT_EQ(TableText(), text);
     EXPECT_EQ(Scalar(Connection, QStringLiteral("pragma writable_schema")), 0);
 }

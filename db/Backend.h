@@ -1,0 +1,84 @@
+#pragma once
+// One database backend behind the generic layer: how its connections open and run
+// statements, which statements ask its catalogue and change its schema (its dialect), how an
+// import claims one of its databases, and how messages and the data-link dialog name it.
+// Each backend lives in a folder of its own (db/sqlite/, db/postgres/, db/mssql/);
+// db/BackendRegistry.h finds the one a connection string's provider names.
+
+#include "db/ConnectionString.h"
+#include "db/RowSet.h"
+
+#include <QString>
+#include <memory>
+
+class TDialect;
+class TImportClaimHold;
+class TStatementRunner;
+
+// An open connection of a backend: what TADOConnection asks of it while it is open.
+// Closing is destroying it.
+class TBackendSession {
+public:
+    virtual ~TBackendSession() = default;
+
+    // Runs one statement text (several where the backend allows) with its named parameters;
+    // wantRows: the statement returns rows, fetch them all. Raises EDatabaseError with the
+    // driver's text, EDatabaseInUse for a wait for another connection's lock that ran out.
+    virtual TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) = 0;
+
+    // The seconds each statement may take from the next one on (0: no limit).
+    virtual void SetCommandTimeout(int seconds) = 0;
+
+    // Whether statements wait for a lock that another connection holds, up to the command
+    // timeout, or fail at once. Raises EDatabaseError.
+    virtual void SetLockWait(bool waitForLocks) = 0;
+
+    // Whether the server reports that no transaction is open: true only where the backend
+    // tells; false when one is open or the backend cannot say.
+    virtual bool NoTransactionOpen() const { return false; }
+
+    // Whether the driver still holds the connection open (false once the server closed it).
+    virtual bool DriverOpen() const = 0;
+};
+
+// The fields of the data-link dialog that a connection string of the backend fills.
+struct TDataLinkFields {
+    QString Server;
+    QString Database;  // a file for a file database
+    bool IntegratedSecurity = false;
+    QString User;
+    QString Password;
+};
+
+class TBackend {
+public:
+    virtual ~TBackend() = default;
+
+    // A short stable name, also its folder's: "sqlite", "postgres", "mssql".
+    virtual QString Id() const = 0;
+    // Whether a Provider value names this backend (letter case ignored).
+    virtual bool ServesProvider(const QString& provider) const = 0;
+
+    // What the data-link dialog offers: the choice's caption, the Provider value it writes,
+    // and whether the database is a file (no server, no credentials).
+    virtual QString Caption() const = 0;
+    virtual QString Provider() const = 0;
+    virtual bool FileDatabase() const = 0;
+    virtual TDataLinkFields DataLinkFields(const TConnectionParams& params) const = 0;
+
+    // The name by which messages tell the user which database they mean (DatabaseName.h).
+    virtual QString DatabaseName(const TConnectionParams& params) const = 0;
+
+    // The catalogue statements, schema changes and name rules of the backend's servers.
+    virtual const TDialect& Dialect() const = 0;
+
+    // Opens a connection under the Qt connection name, which it removes again on failure.
+    // Raises EDatabaseError carrying the driver's own text.
+    virtual std::unique_ptr<TBackendSession> Open(const QString& qtName, const TConnectionParams& params,
+                                                  int commandTimeout) const = 0;
+
+    // The exclusive claim of an import on the database of a connection (ImportClaim.h): its
+    // runner and the parameters it was opened with.
+    virtual std::unique_ptr<TImportClaimHold> TakeImportClaim(TStatementRunner& connection,
+                                                              const TConnectionParams& params) const = 0;
+};

@@ -1,0 +1,28 @@
+#pragma once
+// What one statement takes and gives back, whatever the backend: its named parameters and
+// its whole result, fetched to the client.
+
+#include "db/FieldType.h"
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+struct TColumnInfo {
+    QString Name;
+    TFieldType DataType = TFieldType::ftUnknown;
+};
+
+// The whole result of one statement, fetched to the client.
+struct TRowSet {
+    QVector<TColumnInfo> Columns;
+    QVector<QVector<QVariant>> Rows;
+    int RowsAffected = -1;
+};
+
+// A named parameter as the statement text holds it (":Name", without the colon here).
+struct TBoundParam {
+    QString Name;
+    TFieldType DataType = TFieldType::ftUnknown;
+    QVariant Value;  // a null QVariant is SQL NULL
+};

@@ -1,0 +1,84 @@
+// Running statements on PostgreSQL: literals, a savepoint each, the session's timeouts.
+
+#include "db/postgres/PostgresSession.h"
+
+#include "db/QtDatabase.h"
+#include "db/postgres/Libpq.h"
+#include "db/postgres/PostgresStatement.h"
+#include "db/postgres/PostgresTypes.h"
+#include "db/postgres/PostgresValueReading.h"
+
+#include <QSqlError>
+#include <QSqlField>
+#include <algorithm>
+
+long long PostgresLockTimeoutMs(int commandTimeout) {
+    if (commandTimeout <= 0) return 0;
+    const long long ms = static_cast<long long>(commandTimeout) * 1000;
+    return ms - std::min<long long>(1000, ms / 10);
+}
+
+TPostgresSession::TPostgresSession(const QSqlDatabase& db, const QString& qtName, int commandTimeout)
+    : TQtSession(db, qtName, commandTimeout, false) {}
+
+TRowSet TPostgresSession::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
+    if (TimeoutsPending) ApplyTimeouts();
+    // A transaction that is rolled back takes a session setting made inside it with it, so
+    // the shortest wait is set again before every statement.
+    else if (!WaitsForLocks) ExecuteOnDatabase(Db, LockTimeoutSetting());
+    return TQtSession::Run(sql, params, wantRows);
+}
+
+void TPostgresSession::ApplyTimeouts() {
+    const qlonglong ms = CommandTimeout > 0 ? static_cast<qlonglong>(CommandTimeout) * 1000 : 0;
+    ExecuteOnDatabase(Db, QStringLiteral("SET statement_timeout = %1").arg(ms));
+    ExecuteOnDatabase(Db, LockTimeoutSetting());
+    TimeoutsPending = false;
+}
+
+// 0 would mean no limit: 1 ms is the shortest wait there is.
+QString TPostgresSession::LockTimeoutSetting() const {
+    return QStringLiteral("SET lock_timeout = %1").arg(WaitsForLocks ? PostgresLockTimeoutMs(CommandTimeout) : 1);
+}
+
+void TPostgresSession::SetCommandTimeout(int seconds) {
+    if (seconds == CommandTimeout) return;
+    TQtSession::SetCommandTimeout(seconds);
+    TimeoutsPending = true;
+}
+
+void TPostgresSession::SetLockWait(bool waitForLocks) {
+    WaitsForLocks = waitForLocks;
+    ExecuteOnDatabase(Db, LockTimeoutSetting());
+}
+
+bool TPostgresSession::NoTransactionOpen() const {
+    return PostgresTransactionState(Db) == TPostgresTransactionState::Idle;
+}
+
+// The values go in as literals, and a failed statement inside a transaction is undone alone
+// (PostgresStatement.h says why).
+void TPostgresSession::RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows,
+                                    TRunResult& result) {
+    const QString literalText = PostgresTextWithLiterals(Db, text, params);
+    TPostgresStatementGuard guard(Db);
+    try {
+        TQtSession::RunStatement(literalText, {}, wantRows, result);
+    } catch (...) {
+        guard.Failed();
+        throw;
+    }
+    guard.Succeeded();
+}
+
+TFieldType TPostgresSession::FieldTypeOfDriverField(const QSqlField& field) const {
+    return FieldTypeOfPostgresOid(field.typeID(), field.length());
+}
+
+std::unique_ptr<TFieldReader> TPostgresSession::ReaderOf(const QSqlQuery& query) const {
+    return std::make_unique<TPostgresFieldReader>(query);
+}
+
+bool TPostgresSession::IsLockWaitExhausted(const QSqlError& error) const {
+    return error.nativeErrorCode() == QLatin1String("55P03");  // lock_not_available
+}

@@ -1,0 +1,52 @@
+#pragma once
+// What the SQLite backend does through the native sqlite3 handle that Qt's QSQLITE driver
+// exposes: the functions and the collation that the SQL Server dialect relies on, the
+// command timeout, the declared types of result columns, and splitting a text of several
+// statements (QSQLITE prepares one statement at a time).
+
+#include "db/RowSet.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <chrono>
+
+class QSqlDatabase;
+class QSqlQuery;
+
+// The deadline of the statement that runs on a connection. The progress handler interrupts
+// the statement once the deadline has passed and notes that it did.
+struct TSqliteStatementClock {
+    bool Armed = false;
+    bool Fired = false;
+    std::chrono::steady_clock::time_point Deadline;
+
+    // timeoutSeconds <= 0: no limit.
+    void Start(int timeoutSeconds);
+    void Stop() { Armed = false; }
+};
+
+// Registers newid() (a fresh GUID text, 8-4-4-4-12, upper case, as SQL Server shows it)
+// and the collation UNICODE_CI (letter case ignored, Cyrillic included), switches foreign
+// keys on, sets the busy timeout and installs the progress handler that reads clock; a
+// file that is no SQLite database is refused here. The clock must outlive the connection.
+// Raises EDatabaseError.
+void PrepareSqliteConnection(const QSqlDatabase& db, TSqliteStatementClock* clock, int busyTimeoutMs);
+
+// The file as an SQLite URI that opens it for reading and writing but never creates it.
+QString SqliteUriOfExistingFile(const QString& path);
+
+// The columns of the query's current result: names as SQLite reports them, and the type
+// that each one's declared type gives (ftUnknown for an expression column). Empty when the
+// statement returns no columns.
+QVector<TColumnInfo> SqliteResultColumns(const QSqlQuery& query);
+
+// Rows changed by the statement that just ran, given the connection's total of changed
+// rows from before it: Qt reports SQLite's count of the last INSERT, UPDATE or DELETE,
+// which a later DDL or transaction statement leaves standing.
+qint64 SqliteTotalChanges(const QSqlDatabase& db);
+int SqliteRowsAffected(const QSqlDatabase& db, qint64 totalChangesBefore);
+
+// The statements of a text, each with its closing ";", in order; texts holding nothing
+// but blanks, comments and ";" are left out. A trigger body's inner ";" does not split.
+QStringList SplitSqliteStatements(const QString& sql);

@@ -1,0 +1,64 @@
+// Running statements on SQLite: one at a time, under the statement clock, counted by the
+// connection's changes.
+
+#include "db/sqlite/SqliteSession.h"
+
+#include "db/DbError.h"
+#include "db/QtDatabase.h"
+#include "db/sqlite/SqliteValues.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// SQLite's primary result codes of a lock another connection holds.
+constexpr int SqliteBusy = 5;
+constexpr int SqliteLocked = 6;
+
+}  // namespace
+
+TSqliteSession::TSqliteSession(const QSqlDatabase& db, const QString& qtName, int commandTimeout)
+    : TQtSession(db, qtName, commandTimeout, true) {}
+
+int TSqliteSession::BusyTimeoutMs() const {
+    return CommandTimeout > 0 ? static_cast<int>(std::min<long long>(static_cast<long long>(CommandTimeout) * 1000, INT_MAX))
+                              : INT_MAX;
+}
+
+void TSqliteSession::Prepare() { PrepareSqliteConnection(Db, &Clock, BusyTimeoutMs()); }
+
+void TSqliteSession::SetLockWait(bool waitForLocks) {
+    ExecuteOnDatabase(Db, QStringLiteral("PRAGMA busy_timeout = %1").arg(waitForLocks ? BusyTimeoutMs() : 0));
+}
+
+QStringList TSqliteSession::StatementsOf(const QString& sql) const { return SplitSqliteStatements(sql); }
+
+QVariant TSqliteSession::BindValue(const TBoundParam& param) const { return SqliteBindValueOf(param); }
+
+qint64 TSqliteSession::ChangesSoFar() const { return SqliteTotalChanges(Db); }
+
+int TSqliteSession::RowsAffected(const QSqlQuery&, qint64 changesBefore) const {
+    return SqliteRowsAffected(Db, changesBefore);
+}
+
+QVector<TColumnInfo> TSqliteSession::ColumnsOf(const QSqlQuery& query) const {
+    QVector<TColumnInfo> columns = SqliteResultColumns(query);
+    if (columns.size() == query.record().count()) return columns;
+    return TQtSession::ColumnsOf(query);  // typed by their values
+}
+
+bool TSqliteSession::IsLockWaitExhausted(const QSqlError& error) const {
+    bool ok = false;
+    const int result = error.nativeErrorCode().toInt(&ok) & 0xff;  // an extended code keeps the primary one in its low byte
+    return ok && (result == SqliteBusy || result == SqliteLocked);
+}
+
+void TSqliteSession::RaiseError(const QSqlError& error) const {
+    if (Clock.Fired)
+        throw EDatabaseError(QStringLiteral("Превышено время выполнения команды (%1 с)").arg(CommandTimeout));
+    TQtSession::RaiseError(error);
+}

@@ -1,0 +1,43 @@
+#pragma once
+// An open SQLite connection through Qt's QSQLITE driver.
+//
+// A text of several statements runs them one at a time (QSQLITE prepares one statement at
+// a time); every statement is prepared once and kept. The command timeout interrupts a
+// statement past it ("Превышено время выполнения команды (N с)") through the progress
+// handler's clock. A lock that another connection holds is waited for in SQLite's busy
+// handler (sqlite3_busy_timeout), after which the statement fails with SQLITE_BUSY or
+// SQLITE_LOCKED: EDatabaseInUse. Result columns are typed by their declared types; rows
+// affected are counted from the connection's total of changes, which DDL and transaction
+// statements leave alone. A decimal text is bound as the integer or double that holds it
+// exactly (SqliteValues.h).
+
+#include "db/QtSession.h"
+#include "db/sqlite/SqliteNative.h"
+
+class TSqliteSession : public TQtSession {
+public:
+    TSqliteSession(const QSqlDatabase& db, const QString& qtName, int commandTimeout);
+
+    // Registers what the dialect relies on, sets the busy timeout and the clock (SqliteNative.h).
+    void Prepare();
+
+    void SetLockWait(bool waitForLocks) override;
+
+protected:
+    QStringList StatementsOf(const QString& sql) const override;
+    bool PreparesEveryStatement() const override { return true; }
+    void StatementStarting() override { Clock.Start(CommandTimeout); }
+    void StatementEnded() override { Clock.Stop(); }
+    QVariant BindValue(const TBoundParam& param) const override;
+    qint64 ChangesSoFar() const override;
+    int RowsAffected(const QSqlQuery& query, qint64 changesBefore) const override;
+    QVector<TColumnInfo> ColumnsOf(const QSqlQuery& query) const override;
+    bool IsLockWaitExhausted(const QSqlError& error) const override;
+    [[noreturn]] void RaiseError(const QSqlError& error) const override;
+
+private:
+    // The busy handler's wait for a command timeout: as long as a statement may run.
+    int BusyTimeoutMs() const;
+
+    TSqliteStatementClock Clock;  // read by the progress handler while the connection is open
+};
