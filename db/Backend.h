@@ -50,6 +50,11 @@ struct TDataLinkFields {
     QString Password;
 };
 
+// The fields of a database on a server: the server, the authentication and the database named.
+inline TDataLinkFields ServerDataLinkFields(const TConnectionParams& params, const QString& database) {
+    return {params.DataSource(), database, params.IntegratedSecurity(), params.UserId(), params.Password()};
+}
+
 class TBackend {
 public:
     virtual ~TBackend() = default;

@@ -15,13 +15,7 @@ bool TMssqlBackend::ServesProvider(const QString& provider) const {
 }
 
 TDataLinkFields TMssqlBackend::DataLinkFields(const TConnectionParams& params) const {
-    TDataLinkFields fields;
-    fields.Server = params.DataSource();
-    fields.Database = params.InitialCatalog();
-    fields.IntegratedSecurity = params.IntegratedSecurity();
-    fields.User = params.UserId();
-    fields.Password = params.Password();
-    return fields;
+    return ServerDataLinkFields(params, params.InitialCatalog());
 }
 
 QString TMssqlBackend::DatabaseName(const TConnectionParams& params) const {

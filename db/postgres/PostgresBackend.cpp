@@ -40,13 +40,7 @@ bool TPostgresBackend::ServesProvider(const QString& provider) const {
 }
 
 TDataLinkFields TPostgresBackend::DataLinkFields(const TConnectionParams& params) const {
-    TDataLinkFields fields;
-    fields.Server = params.DataSource();
-    fields.Database = params.Location();
-    fields.IntegratedSecurity = params.IntegratedSecurity();
-    fields.User = params.UserId();
-    fields.Password = params.Password();
-    return fields;
+    return ServerDataLinkFields(params, params.Location());
 }
 
 QString TPostgresBackend::DatabaseName(const TConnectionParams& params) const {
