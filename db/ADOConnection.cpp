@@ -7,6 +7,7 @@
 #include "db/BackendRegistry.h"
 #include "db/DatabaseInUse.h"
 #include "db/DbError.h"
+#include "db/Dialect.h"
 
 #include <QAtomicInt>
 
@@ -64,6 +65,16 @@ const TBackend& TADOConnection::Backend() const { return BackendOf(ParseConnecti
 const TDialect& TADOConnection::Dialect() const { return Backend().Dialect(); }
 
 bool TADOConnection::NoTransactionOpen() const { return d->Session && d->Session->NoTransactionOpen(); }
+
+bool TADOConnection::TransactionStands() {
+    const QString statement = Dialect().TransactionStateStatement();
+    if (statement.isEmpty()) return d->Session && d->Session->TransactionStands();
+    try {
+        return ScalarOf(*this, statement).toLongLong() == 1;
+    } catch (const EDatabaseError&) {
+        return false;
+    }
+}
 
 TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
     if (!d->Session) throw EDatabaseError(QStringLiteral("Подключение к базе данных не открыто"));

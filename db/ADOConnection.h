@@ -50,6 +50,11 @@ public:
     // one is open or the backend cannot say.
     virtual bool NoTransactionOpen() const;
 
+    // Whether the transaction that was open still stands, asked after a statement failed in
+    // it: the session's answer, or the answer of the dialect's state statement run through
+    // Run (a statement that itself fails means it does not).
+    virtual bool TransactionStands();
+
     // Runs one statement text (which may hold several commands where the backend allows)
     // with its named parameters. wantRows: the statement returns rows, fetch them all.
     TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) override;

@@ -37,6 +37,11 @@ public:
     // tells; false when one is open or the backend cannot say.
     virtual bool NoTransactionOpen() const { return false; }
 
+    // Whether the transaction that was open still stands (asked after a statement failed in
+    // it): false once the server has ended it. A backend that asks its server by a statement
+    // answers through its dialect's TransactionStateStatement instead.
+    virtual bool TransactionStands() const = 0;
+
     // Whether the driver still holds the connection open (false once the server closed it).
     virtual bool DriverOpen() const = 0;
 };

@@ -33,6 +33,9 @@ public:
     virtual QString DictionaryTablesStatement() const = 0;
     // "name": every user table.
     virtual QString UserTablesStatement() const = 0;
+    // A statement whose one value is 1 while the connection's transaction stands and may
+    // still commit; empty where the session knows it without asking the server.
+    virtual QString TransactionStateStatement() const { return QString(); }
 
     // Schema changes around a run.
     // Executes statement only when table is a user table; otherwise nothing happens.

@@ -71,6 +71,8 @@ QString TMssqlDialect::DictionaryTablesStatement() const {
         "N'IsUserTable') = 1 and Obj.name Like 'Справочник_%' ");
 }
 
+QString TMssqlDialect::TransactionStateStatement() const { return QStringLiteral("SELECT XACT_STATE()"); }
+
 QString TMssqlDialect::UserTablesStatement() const {
     return QStringLiteral("select Obj.name from sysobjects as Obj where OBJECTPROPERTY(Obj.id, N'IsUserTable') = 1");
 }

@@ -16,6 +16,8 @@ public:
     QString ReferencingTablesStatement(const QString& parent) const override;
     QString DictionaryTablesStatement() const override;
     QString UserTablesStatement() const override;
+    // "SELECT XACT_STATE()": 1 stands, -1 cannot commit, 0 none open.
+    QString TransactionStateStatement() const override;
     void ExecuteForUserTable(TStatementRunner& runner, const QString& table,
                              const QString& statement) const override;
     QString AddGuidColumnStatement(const QString& table) const override;

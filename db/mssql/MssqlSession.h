@@ -15,6 +15,8 @@ public:
     TMssqlSession(const QSqlDatabase& db, const QString& qtName, int commandTimeout);
 
     void SetLockWait(bool /*waitForLocks*/) override {}
+    // The server is asked by the dialect's XACT_STATE() statement.
+    bool TransactionStands() const override { return true; }
 
 protected:
     void BeforeExecute(QSqlQuery& query) override;

@@ -56,6 +56,10 @@ bool TPostgresSession::NoTransactionOpen() const {
     return PostgresTransactionState(Db) == TPostgresTransactionState::Idle;
 }
 
+bool TPostgresSession::TransactionStands() const {
+    return Db.isOpen() && PostgresTransactionState(Db) == TPostgresTransactionState::InTransaction;
+}
+
 // The values go in as literals, and a failed statement inside a transaction is undone alone
 // (PostgresStatement.h says why).
 void TPostgresSession::RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows,

@@ -19,6 +19,9 @@ public:
     void SetCommandTimeout(int seconds) override;
     void SetLockWait(bool waitForLocks) override;
     bool NoTransactionOpen() const override;
+    // libpq's transaction status: inside a transaction that has not failed. A failed
+    // statement alone is undone by its savepoint; a lost session reports no transaction.
+    bool TransactionStands() const override;
 
 protected:
     void RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows,

@@ -89,6 +89,11 @@ int SqliteRowsAffected(const QSqlDatabase& db, qint64 totalChangesBefore) {
     return static_cast<int>(sqlite3_changes64(handle));
 }
 
+bool SqliteInTransaction(const QSqlDatabase& db) {
+    sqlite3* handle = NativeHandle(db);
+    return handle && sqlite3_get_autocommit(handle) == 0;
+}
+
 QString SqliteUriOfExistingFile(const QString& path) {
     QString file = QFileInfo(path).absoluteFilePath();
     // In a URI these three would end the path or start an escape.

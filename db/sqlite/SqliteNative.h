@@ -47,6 +47,9 @@ QVector<TColumnInfo> SqliteResultColumns(const QSqlQuery& query);
 qint64 SqliteTotalChanges(const QSqlDatabase& db);
 int SqliteRowsAffected(const QSqlDatabase& db, qint64 totalChangesBefore);
 
+// Whether a transaction is open on the connection (it is not in autocommit).
+bool SqliteInTransaction(const QSqlDatabase& db);
+
 // The statements of a text, each with its closing ";", in order; texts holding nothing
 // but blanks, comments and ";" are left out. A trigger body's inner ";" does not split.
 QStringList SplitSqliteStatements(const QString& sql);

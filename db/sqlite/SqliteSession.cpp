@@ -35,6 +35,8 @@ void TSqliteSession::SetLockWait(bool waitForLocks) {
     ExecuteOnDatabase(Db, QStringLiteral("PRAGMA busy_timeout = %1").arg(waitForLocks ? BusyTimeoutMs() : 0));
 }
 
+bool TSqliteSession::TransactionStands() const { return SqliteInTransaction(Db); }
+
 QStringList TSqliteSession::StatementsOf(const QString& sql) const { return SplitSqliteStatements(sql); }
 
 QVariant TSqliteSession::BindValue(const TBoundParam& param) const { return SqliteBindValueOf(param); }

@@ -22,6 +22,9 @@ public:
     void Prepare();
 
     void SetLockWait(bool waitForLocks) override;
+    // SQLite rolls a transaction back by itself on some errors (a full disk, no memory, an
+    // I/O error); the connection is then back in autocommit.
+    bool TransactionStands() const override;
 
 protected:
     QStringList StatementsOf(const QString& sql) const override;
