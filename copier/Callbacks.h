@@ -24,7 +24,10 @@ extern TLogLineProc OnLogLine;
 // Raised by the row copier after the user stopped the run and the transaction was ended.
 class TExitException : public Exception {
 public:
-    using Exception::Exception;
+    explicit TExitException(const QString& message, bool committed = false)
+        : Exception(message), Committed(committed) {}
+    // The user chose to keep what was copied, and the commit went through.
+    bool Committed;
 };
 
 // How a front end answers the copier's questions: the window with a centred standard

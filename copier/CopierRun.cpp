@@ -9,6 +9,7 @@
 #include "copier/SchemaIntrospection.h"
 #include "copier/Transaction.h"
 #include "db/ADOQuery.h"
+#include "db/RunEnding.h"
 
 #include <exception>
 
@@ -36,6 +37,8 @@ public:
     void CreateKeyMaps();
     int CopyAll();
     const TRunCounts& RowCounts() const { return Counts; }
+    // The error that ended the run early (ERunEnding), once its transaction was rolled back.
+    std::exception_ptr EndingError() const { return Ending; }
 
 private:
     void CopyPosition(int position);
@@ -54,6 +57,7 @@ private:
     TKeyMaps KeyMaps;
     TRunCounts Counts;
     int TablesCopied = 0;
+    std::exception_ptr Ending;
 };
 
 // Without an order from the caller, every table follows the tables it refers to; tables
@@ -78,6 +82,7 @@ int TImportRun::CopyAll() {
     try {
         ExecuteTransactionStatement(Dest, BeginTransactionText);
         transactionOpen = true;
+        KeyMaps.InTransaction = true;
         const int count = Order.Count();
         for (int i = 0; i < count; ++i) CopyPosition(i);
         if (OnFinish) OnFinish();
@@ -91,10 +96,18 @@ int TImportRun::CopyAll() {
         transactionOpen = false;
         // A commit that fails saves nothing: the run must not be reported as saved.
         if (!EndTransaction(Dest, save)) result = -1;
+        Counts.Committed = save && result >= 0;
     } catch (const TExitException& e) {
         // The user's stop has ended the transaction already.
         LogCopierLine(e.message());
         result = -1;
+        Counts.Committed = e.Committed;
+    } catch (const ERunEnding& e) {
+        // The caller names the database and the cause; what is still open is rolled back.
+        LogCopierLine(e.message());
+        result = -1;
+        if (transactionOpen) RollBackFailedRun(Dest);
+        Ending = std::current_exception();
     } catch (const Exception& e) {
         LogCopierLine(e.message());
         result = -1;
@@ -163,5 +176,6 @@ int ImportTables(const TStringList& tables, const TStringList& selections, const
     run.CreateKeyMaps();
     const int result = run.CopyAll();
     if (counts) *counts = run.RowCounts();
+    if (run.EndingError()) std::rethrow_exception(run.EndingError());
     return result;
 }

@@ -2,7 +2,9 @@
 
 #include "copier/CopierLog.h"
 #include "copier/ParamSetters.h"
+#include "copier/Transaction.h"
 #include "db/ADOQuery.h"
+#include "db/RunEnding.h"
 #include "support/Exception.h"
 
 #include <algorithm>
@@ -83,9 +85,13 @@ void ApplyDeferredReferences(TKeyMaps& maps, const QString& table, int sourceKey
                           QStringLiteral(" запись с кодом ") + QString::number(reference.SourceKey) +
                           QStringLiteral(" получила ссылку ") + reference.Column + QStringLiteral("=") +
                           QString::number(destKey));
+        } catch (const ERunEnding&) {
+            throw;
         } catch (const Exception& e) {
+            StopWhenTransactionEnded(dest, maps.InTransaction, e.message());
             ReportRowFailure(reference.Table, reference.SourceKey, e.message());
         } catch (const std::exception& e) {
+            StopWhenTransactionEnded(dest, maps.InTransaction, QString::fromUtf8(e.what()));
             ReportRowFailure(reference.Table, reference.SourceKey, QString::fromUtf8(e.what()));
         }
     }

@@ -40,6 +40,9 @@ struct TKeyMaps {
     std::vector<TDeferredReference> Deferred;
     // Where the run counts its rows, when it does (not owned).
     TRunCounts* Counts = nullptr;
+    // The run holds a transaction on the destination: after a statement fails, whether it
+    // still stands is asked (StopWhenTransactionEnded).
+    bool InTransaction = false;
 
     // Appends a table with a new, empty pack; returns its index.
     int AddTable(const QString& table);

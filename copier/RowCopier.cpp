@@ -9,6 +9,7 @@
 #include "copier/Transaction.h"
 #include "db/ADOQuery.h"
 #include "db/DatabaseInUse.h"
+#include "db/RunEnding.h"
 #include "support/EAbort.h"
 
 #include <exception>
@@ -95,14 +96,22 @@ int TTableCopier::Run(const QString& selection, bool keyFirst) {
         } catch (const EDatabaseInUse&) {
             // Every further row would wait for the same lock: the run ends instead.
             throw;
+        } catch (const ETransactionEnded&) {
+            throw;
+        } catch (const ERunEnding& e) {
+            // Every further row would meet the same error; a transaction it ended says so.
+            StopWhenTransactionEnded(Dest, KeyMaps.InTransaction, e.message());
+            throw;
         } catch (const EAbort&) {
             result = -1;
             AskAfterUserStop();
         } catch (const Exception& e) {
             result = -1;
+            StopWhenTransactionEnded(Dest, KeyMaps.InTransaction, e.message());
             FailRow(sourceKey, e.message());
         } catch (const std::exception& e) {
             result = -1;
+            StopWhenTransactionEnded(Dest, KeyMaps.InTransaction, QString::fromUtf8(e.what()));
             FailRow(sourceKey, QString::fromUtf8(e.what()));
         }
     }
@@ -251,6 +260,8 @@ int TTableCopier::ProbeOrInsert(int sourceKey) {
 void TTableCopier::ExecuteWriting(TADOQuery& statement) {
     try {
         statement.ExecSQL();
+    } catch (const ERunEnding&) {
+        throw;
     } catch (const Exception& e) {
         if (Cycles.empty()) throw;
         const TCycleReference& cycle = Cycles.front();
@@ -294,8 +305,8 @@ void TTableCopier::AskAfterUserStop() {
     } catch (const std::exception& e) {
         LogCopierLine(QString::fromUtf8(e.what()));
     }
-    EndTransaction(Dest, save);
-    throw TExitException(StoppedMessage);
+    const bool ended = EndTransaction(Dest, save);
+    throw TExitException(StoppedMessage, save && ended);
 }
 
 void TTableCopier::CountHandledRow() {

@@ -46,6 +46,10 @@ public:
     TTableCounts Total() const;
     bool IsEmpty() const { return Names.IsEmpty(); }
 
+    // Whether the run's transaction was committed: saved at the end, or kept at the user's
+    // word when a stop was answered with "save".
+    bool Committed = false;
+
 private:
     TStringList Names;
     QVector<TTableCounts> Counts;

@@ -2,6 +2,7 @@
 
 #include "copier/CopierLog.h"
 #include "db/ADOQuery.h"
+#include "db/RunEnding.h"
 #include "support/Exception.h"
 
 #include <exception>
@@ -62,4 +63,11 @@ void RollBackFailedRun(TADOConnection& dest) {
     else if (TryTransactionStatement(dest, RollbackTransactionText))
         LogCopierLine(QStringLiteral("Импорт завершился ошибкой, транзакция отменена (ROLLBACK TRANSACTION;), "
                                      "изменения НЕ ВНЕСЕНЫ в базу"));
+}
+
+void StopWhenTransactionEnded(TADOConnection& dest, bool inTransaction, const QString& reason) {
+    if (!inTransaction || dest.TransactionStands()) return;
+    ETransactionEnded ended(reason);
+    ended.Connection = &dest;
+    throw ended;
 }

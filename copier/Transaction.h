@@ -20,3 +20,9 @@ bool EndTransaction(TADOConnection& dest, bool commit);
 // After a run that failed with its transaction open: rolls it back and logs that it did.
 // Never raises.
 void RollBackFailedRun(TADOConnection& dest);
+
+// Asked after a statement of the run failed: when the server has ended the transaction (a
+// deadlock victim, a full disk, a session that died), every later statement would commit by
+// itself, so the run stops: raises ETransactionEnded with the reason, marked with dest.
+// Nothing is asked outside a transaction (inTransaction false).
+void StopWhenTransactionEnded(TADOConnection& dest, bool inTransaction, const QString& reason);

@@ -8,6 +8,7 @@
 #include "db/DatabaseInUse.h"
 #include "db/DbError.h"
 #include "db/Dialect.h"
+#include "db/RunEnding.h"
 
 #include <QAtomicInt>
 
@@ -93,6 +94,9 @@ TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& para
                 // The lock error is the one to report.
             }
         }
+        throw;
+    } catch (ERunEnding& error) {
+        if (!error.Connection) error.Connection = this;
         throw;
     } catch (const EDatabaseError& error) {
         // A connection the driver has closed (the server went away) fails without a text.

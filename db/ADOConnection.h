@@ -9,6 +9,9 @@
 // without a Provider pair means SQL Server. CommandTimeout (0: no limit) applies per
 // statement, as each backend allows (its session's header says how).
 //
+// A statement that meets an error that will recur on every statement (a full disk, ...)
+// raises EDatabaseFailing (RunEnding.h), marked with this connection.
+//
 // A statement that waited the command timeout for a lock another connection holds raises
 // EDatabaseInUse (DatabaseInUse.h); from then on the connection no longer waits for locks
 // until ResumeLockWaits, so that a run does not wait the whole timeout again for each
@@ -46,8 +49,9 @@ public:
     virtual const TDialect& Dialect() const;
 
     // Whether the server reports that no transaction is open: true only where the backend
-    // tells (PostgreSQL, which also ends a transaction whose COMMIT it refused); false when
-    // one is open or the backend cannot say.
+    // tells (PostgreSQL, which also ends a transaction whose COMMIT it refused; SQLite, which
+    // rolls one back by itself on a full disk); false when one is open or the backend cannot
+    // say.
     virtual bool NoTransactionOpen() const;
 
     // Whether the transaction that was open still stands, asked after a statement failed in

@@ -6,6 +6,7 @@
 #include "db/DbError.h"
 #include "db/FieldTypeMapping.h"
 #include "db/QtDatabase.h"
+#include "db/RunEnding.h"
 #include "db/SqlText.h"
 #include "db/ValueBinding.h"
 
@@ -210,7 +211,10 @@ std::unique_ptr<TFieldReader> TQtSession::ReaderOf(const QSqlQuery& query) const
 
 bool TQtSession::IsLockWaitExhausted(const QSqlError&) const { return false; }
 
+bool TQtSession::IsDatabaseFailing(const QSqlError&) const { return false; }
+
 void TQtSession::RaiseError(const QSqlError& error) const {
     if (IsLockWaitExhausted(error)) throw EDatabaseInUse(DriverText(error));
+    if (IsDatabaseFailing(error)) throw EDatabaseFailing(DriverText(error));
     throw EDatabaseError(DriverText(error));
 }

@@ -74,8 +74,12 @@ protected:
     virtual std::unique_ptr<TFieldReader> ReaderOf(const QSqlQuery& query) const;
     // Whether an error is a wait for another connection's lock that ran out.
     virtual bool IsLockWaitExhausted(const QSqlError& error) const;
+    // Whether an error will recur on every statement that writes or reads (a full disk, an
+    // I/O error, a malformed database, no memory).
+    virtual bool IsDatabaseFailing(const QSqlError& error) const;
     // Raises the error of a failed statement: EDatabaseInUse for a lock wait that ran out,
-    // EDatabaseError with the driver's text otherwise.
+    // EDatabaseFailing for an error that will recur, EDatabaseError with the driver's text
+    // otherwise.
     [[noreturn]] virtual void RaiseError(const QSqlError& error) const;
 
     QSqlDatabase Db;

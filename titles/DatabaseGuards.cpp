@@ -4,6 +4,7 @@
 #include "db/ADOQuery.h"
 #include "db/DatabaseInUse.h"
 #include "db/DatabaseName.h"
+#include "db/RunEnding.h"
 
 #include <QStringList>
 
@@ -50,14 +51,26 @@ TImportClaims::TImportClaims(TADOConnection& source, TADOConnection& dest) {
         DestClaim = ClaimOrRaise(dest, DestDatabaseText(dest));
 }
 
-void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest) {
+void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest, bool committed) {
     QStringList names;
     if (source.FoundInUse()) names << SourceDatabaseText(source);
     if (dest.FoundInUse()) names << DestDatabaseText(dest);
     if (names.isEmpty()) return;
     throw EDatabaseInUse(names.join(QStringLiteral(", ")) +
                          (names.size() > 1 ? QStringLiteral(" заняты") : QStringLiteral(" занята")) +
-                         QStringLiteral(" другой программой; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу"));
+                         QStringLiteral(" другой программой; импорт остановлен, изменения ") +
+                         (committed ? QStringLiteral("ВНЕСЕНЫ в базу") : QStringLiteral("НЕ ВНЕСЕНЫ в базу")));
+}
+
+void RaiseRunEnded(const ERunEnding& ending, TADOConnection& source, TADOConnection& dest) {
+    const QString database =
+        ending.Connection == &source ? SourceDatabaseText(source) : DestDatabaseText(dest);
+    const bool transactionEnded = dynamic_cast<const ETransactionEnded*>(&ending) != nullptr;
+    throw EDatabaseError(database + (transactionEnded ? QStringLiteral(": транзакция прервана сервером: ")
+                                                      : QStringLiteral(": ")) +
+                         ending.message().trimmed() +
+                         (transactionEnded ? QStringLiteral("; изменения НЕ ВНЕСЕНЫ в базу")
+                                           : QStringLiteral("; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу")));
 }
 
 void RaiseWhenConnectionLost(TADOConnection& source, TADOConnection& dest) {

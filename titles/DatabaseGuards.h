@@ -25,7 +25,14 @@ private:
 
 // When a statement of the run found either database locked by another program, raises
 // EDatabaseInUse naming the database (both when both were); otherwise does nothing.
-void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest);
+// committed: the run's transaction was committed before (a stop answered with "save"), which
+// the message then says instead of "НЕ ВНЕСЕНЫ".
+void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest, bool committed = false);
+
+// The error of a run that could not go on (ERunEnding), naming the database it came from and
+// the server's reason: "...транзакция прервана сервером: ...; изменения НЕ ВНЕСЕНЫ в базу"
+// when the server ended the transaction.
+[[noreturn]] void RaiseRunEnded(const class ERunEnding& ending, TADOConnection& source, TADOConnection& dest);
 
 // When either connection no longer answers (the server closed it, or went away), raises
 // EDatabaseError naming the database (the first one found); otherwise does nothing.

@@ -2,8 +2,11 @@
 
 #include "copier/Callbacks.h"
 #include "copier/CopierRun.h"
+#include "copier/RunCounts.h"
 #include "db/ADOConnection.h"
+#include "db/DatabaseInUse.h"
 #include "db/DbError.h"
+#include "db/RunEnding.h"
 #include "titles/DatabaseGuards.h"
 #include "titles/TitlePreparation.h"
 
@@ -73,14 +76,35 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     // ends the run after what could be cleaned up was.
     if (source.FoundInUse() || dest.FoundInUse()) FinishImport(frontEnd, plan, source, dest);
 
-    const int result = ImportTables(plan.ImportTableList, plan.RowSelectionList, plan.MatchTableList,
-                                    plan.MatchColumnList, source, dest, &plan.ImportTableList, counts);
+    TRunCounts ownCounts;
+    TRunCounts& runCounts = counts ? *counts : ownCounts;
+    int result = -1;
+    try {
+        result = ImportTables(plan.ImportTableList, plan.RowSelectionList, plan.MatchTableList, plan.MatchColumnList,
+                              source, dest, &plan.ImportTableList, &runCounts);
+    } catch (const ERunEnding& ending) {
+        // The copy stopped at once and was rolled back; the clean-up follows, and the reason
+        // is the error to report, whatever the clean-up meets.
+        WriteImportOutcome(frontEnd, -1);
+        try {
+            FinishImport(frontEnd, plan, source, dest);
+        } catch (const Exception&) {
+            // Logged where it happened; the reason the run ended is the one to report.
+        }
+        // A server that went away is named as such; any other ending by its reason.
+        RaiseWhenConnectionLost(source, dest);
+        RaiseRunEnded(ending, source, dest);
+    }
     WriteImportOutcome(frontEnd, result);
     if (result >= 0) return result;
     // A declined, stopped or failed run: the rollback undid the clean-up made inside the
-    // transaction (or there was none), so it is done again outside it.
+    // transaction (or there was none), so it is done again outside it. A stop answered with
+    // "save" has committed: the report says so.
     try {
         FinishImport(frontEnd, plan, source, dest);
+    } catch (const EDatabaseInUse&) {
+        RaiseWhenDatabaseInUse(source, dest, runCounts.Committed);
+        throw;
     } catch (const EDatabaseError&) {
         RethrowNamingDatabase(source, dest);
     }

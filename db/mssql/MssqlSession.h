@@ -23,4 +23,5 @@ protected:
     bool ReadsEveryResult() const override { return true; }
     TFieldType FieldTypeOfDriverField(const QSqlField& field) const override;
     std::unique_ptr<TFieldReader> ReaderOf(const QSqlQuery& query) const override;
+    bool IsDatabaseFailing(const QSqlError& error) const override;
 };

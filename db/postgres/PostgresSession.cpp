@@ -86,3 +86,11 @@ std::unique_ptr<TFieldReader> TPostgresSession::ReaderOf(const QSqlQuery& query)
 bool TPostgresSession::IsLockWaitExhausted(const QSqlError& error) const {
     return error.nativeErrorCode() == QLatin1String("55P03");  // lock_not_available
 }
+
+// SQLSTATEs that every later statement would meet again: disk_full, out_of_memory,
+// io_error, data_corrupted, index_corrupted.
+bool TPostgresSession::IsDatabaseFailing(const QSqlError& error) const {
+    static const QStringList codes{QStringLiteral("53100"), QStringLiteral("53200"), QStringLiteral("58030"),
+                                   QStringLiteral("XX001"), QStringLiteral("XX002")};
+    return codes.contains(error.nativeErrorCode());
+}

@@ -29,6 +29,7 @@ protected:
     TFieldType FieldTypeOfDriverField(const QSqlField& field) const override;
     std::unique_ptr<TFieldReader> ReaderOf(const QSqlQuery& query) const override;
     bool IsLockWaitExhausted(const QSqlError& error) const override;
+    bool IsDatabaseFailing(const QSqlError& error) const override;
 
 private:
     // The session's statement_timeout and lock_timeout for the command timeout, before the

@@ -19,6 +19,21 @@ namespace {
 constexpr int SqliteBusy = 5;
 constexpr int SqliteLocked = 6;
 
+// SQLite's primary result codes that every later statement would meet again: no memory, an
+// I/O error, a malformed database image, a full disk, a file that is no database.
+constexpr int SqliteNoMemory = 7;
+constexpr int SqliteIoError = 10;
+constexpr int SqliteCorrupt = 11;
+constexpr int SqliteFull = 13;
+constexpr int SqliteNotADatabase = 26;
+
+// The primary result code of an error (an extended code keeps it in its low byte), or -1.
+int PrimaryCodeOf(const QSqlError& error) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? code & 0xff : -1;
+}
+
 }  // namespace
 
 TSqliteSession::TSqliteSession(const QSqlDatabase& db, const QString& qtName, int commandTimeout)
@@ -54,9 +69,19 @@ QVector<TColumnInfo> TSqliteSession::ColumnsOf(const QSqlQuery& query) const {
 }
 
 bool TSqliteSession::IsLockWaitExhausted(const QSqlError& error) const {
-    bool ok = false;
-    const int result = error.nativeErrorCode().toInt(&ok) & 0xff;  // an extended code keeps the primary one in its low byte
-    return ok && (result == SqliteBusy || result == SqliteLocked);
+    const int code = PrimaryCodeOf(error);
+    return code == SqliteBusy || code == SqliteLocked;
+}
+
+bool TSqliteSession::IsDatabaseFailing(const QSqlError& error) const {
+    switch (PrimaryCodeOf(error)) {
+    case SqliteNoMemory:
+    case SqliteIoError:
+    case SqliteCorrupt:
+    case SqliteFull:
+    case SqliteNotADatabase: return true;
+    default: return false;
+    }
 }
 
 void TSqliteSession::RaiseError(const QSqlError& error) const {

@@ -25,6 +25,7 @@ public:
     // SQLite rolls a transaction back by itself on some errors (a full disk, no memory, an
     // I/O error); the connection is then back in autocommit.
     bool TransactionStands() const override;
+    bool NoTransactionOpen() const override { return !TransactionStands(); }
 
 protected:
     QStringList StatementsOf(const QString& sql) const override;
@@ -36,6 +37,7 @@ protected:
     int RowsAffected(const QSqlQuery& query, qint64 changesBefore) const override;
     QVector<TColumnInfo> ColumnsOf(const QSqlQuery& query) const override;
     bool IsLockWaitExhausted(const QSqlError& error) const override;
+    bool IsDatabaseFailing(const QSqlError& error) const override;
     [[noreturn]] void RaiseError(const QSqlError& error) const override;
 
 private:

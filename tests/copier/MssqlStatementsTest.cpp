@@ -7,6 +7,7 @@
 #include "copier/CopierRun.h"
 #include "copier/SchemaIntrospection.h"
 #include "db/DbError.h"
+#include "db/RunEnding.h"
 
 namespace {
 
@@ -46,6 +47,10 @@ protected:
         };
         Dst.Responder = [this](const QString& sql, const QVector<TBoundParam>& params, bool) {
             if (sql == FailOn) throw EDatabaseError("refused: " + sql);
+            if (sql == XactState) {
+                if (StateFails) throw EDatabaseError("no answer");
+                return MakeRowSet({""}, {{State}});
+            }
             if (sql == TypesT)
                 return MakeRowSet({"K", "A", "B", "GUID"}, {},
                                   {TFieldType::ftInteger, TFieldType::ftWideString, TFieldType::ftMemo,
@@ -73,6 +78,9 @@ protected:
     TStringList MatchColumns;
     QString FailOn;
     bool Inserted = false;
+    const QString XactState = "SELECT XACT_STATE()";
+    int State = 1;  // the answer to XactState
+    bool StateFails = false;
 };
 
 TEST_F(MssqlStatementsTest, CatalogueQuestions) {
@@ -132,6 +140,42 @@ TEST_F(MssqlStatementsTest, FailuresEndTheTransaction) {
     Dst.Statements.clear();
     EXPECT_EQ(RunT(), -1);
     EXPECT_EQ(Dst.Statements, (QStringList{"BEGIN TRANSACTION;", TypesT, "ROLLBACK TRANSACTION;"}));
+}
+
+// A row the server refuses is followed by the question whether the transaction still stands
+// (sent through the connection, so that it is recorded): 1 goes on with the next row; -1
+// (cannot commit), 0 (none open) or a question that itself fails stop the run, which rolls
+// back and reports the server's reason instead of asking whether to save.
+TEST_F(MssqlStatementsTest, AFailedRowIsFollowedByTheStateQueryAndAnEndedTransactionStopsTheRun) {
+    const struct {
+        int State;
+        bool StateFails;
+        bool GoesOn;
+    } cases[] = {{1, false, true}, {-1, false, false}, {0, false, false}, {1, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "state " << c.State << (c.StateFails ? ", failing" : ""));
+        Dst.Statements.clear();
+        Inserted = false;
+        FailOn = InsertT;
+        State = c.State;
+        StateFails = c.StateFails;
+        Asker.Answers.clear();
+        if (c.GoesOn) Asker.Answers = {mrYes};
+        if (c.GoesOn) {
+            EXPECT_EQ(RunT(), 1);
+            EXPECT_EQ(Dst.Statements, (QStringList{"BEGIN TRANSACTION;", TypesT, ProbeT, InsertT, XactState, ProbeT,
+                                                   UpdateT, "COMMIT TRANSACTION;"}));
+            continue;
+        }
+        try {
+            RunT();
+            ADD_FAILURE() << "the run went on";
+        } catch (const ETransactionEnded& ended) {
+            EXPECT_EQ(ended.message(), "refused: " + InsertT);
+        }
+        EXPECT_EQ(Dst.Statements, (QStringList{"BEGIN TRANSACTION;", TypesT, ProbeT, InsertT, XactState,
+                                               "ROLLBACK TRANSACTION;"}));
+    }
 }
 
 }  // namespace

@@ -1,0 +1,102 @@
+// Faults a run meets on its databases: a transaction the server ends, a section link that
+// cannot be made. Either way the run stops at once, names the database and its reason, and
+// leaves the destination as it was.
+
+#include "RunFrontEnd.h"
+#include "TitleTestSupport.h"
+
+#include "db/ADOQuery.h"
+#include "db/DbError.h"
+#include "titles/TitlePreparation.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Every table's definition and rows of an SQLite database, as text.
+QStringList Snapshot(TADOConnection& connection) {
+    QStringList content = Rows(connection, QStringLiteral("select type || ' ' || name || ' ' || coalesce(sql, '') "
+                                                          "from sqlite_master order by type, name"));
+    for (const QString& table :
+         Rows(connection, QStringLiteral("select name from sqlite_master where type = 'table' order by name"))) {
+        QStringList rows = Rows(connection, QStringLiteral("select * from \"") + table + QLatin1Char('"'));
+        rows.sort();
+        content << table + QLatin1Char(':') + rows.join(QLatin1Char(';'));
+    }
+    return content;
+}
+
+// A run whose clean-up is told when it begins.
+class TCleanUpFrontEnd : public TRecordingFrontEnd {
+public:
+    std::function<void()> CleanUpHook;
+    void ResetDisplay() override {
+        if (CleanUpHook) CleanUpHook();
+        TRecordingFrontEnd::ResetDisplay();
+    }
+};
+
+class RunFaults : public TitlesTest {
+protected:
+    // Fresh databases, every title of the source ticked in the run's list.
+    void PrepareRun(TCleanUpFrontEnd& run, int titles, int rows) {
+        Source.Close();
+        Dest.Close();
+        MakeDatabases(titles, rows);
+        SetQuestionAsker(&run);
+        TADOQuery list(&Source);
+        FillListFromTable(QStringLiteral("Титул"), run, QStringLiteral("Код_титула, Наименование"), false, QString(),
+                          QString(), list);
+        for (int i = 0; i < run.ItemCount(); ++i) run.SetItemChecked(i, true);
+    }
+
+    // The message of the database error the run ended with.
+    QString RunEndingMessage(TCleanUpFrontEnd& run) {
+        try {
+            RunTitleImport(run, Plan, Source, Dest);
+        } catch (const EDatabaseError& error) {
+            return error.message();
+        }
+        ADD_FAILURE() << "the run did not end with a database error";
+        return QString();
+    }
+
+    QString DatabaseText(const QString& role, const QString& path) const {
+        return role + QStringLiteral(" база данных \"") + QFileInfo(path).canonicalFilePath() + QLatin1Char('"');
+    }
+};
+
+}  // namespace
+
+// The destination's disk fills up in the middle of the copy: the error would recur on every
+// row (and on a real disk SQLite may have rolled the whole transaction back by itself), so the
+// run stops at the first failure instead of going on, never asks whether to save, names the
+// destination and the cause, and the destination is as it was, whatever the answer to the
+// save question would have been.
+TEST_F(RunFaults, ATransactionTheServerEndedStopsTheRunAndSavesNothing) {
+    for (const int answer : {mrYes, mrNo}) {
+        SCOPED_TRACE(answer == mrYes ? "save yes" : "save no");
+        TCleanUpFrontEnd run;
+        PrepareRun(run, 4, 40);
+        const QStringList before = Snapshot(Dest);
+        run.SaveAnswer = answer;
+        // The disk is full from the copy's first table on, and has room again for the clean-up.
+        bool full = false;
+        run.TableHook = [&](const QString&) {
+            if (full) return;
+            full = true;
+            Execute(Dest, QStringLiteral("PRAGMA max_page_count = ") +
+                              QString::number(Scalar(Dest, QStringLiteral("PRAGMA page_count"))));
+        };
+        run.CleanUpHook = [this] { Execute(Dest, QStringLiteral("PRAGMA max_page_count = 1073741823")); };
+
+        EXPECT_EQ(RunEndingMessage(run).toStdString(),
+                  (DatabaseText(QStringLiteral("Целевая"), DestPath) +
+                   QStringLiteral(": database or disk is full; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу"))
+                      .toStdString());
+        EXPECT_LE(run.Memo.filter(QStringLiteral("database or disk is full")).size(), 1);
+        EXPECT_TRUE(run.Events.filter(QStringLiteral("ask ")).isEmpty()) << run.Events.join('\n').toStdString();
+        EXPECT_EQ(run.Memo.last(), QStringLiteral("Ошибка импорта"));
+        EXPECT_EQ(Snapshot(Dest), before);
+    }
+}
