@@ -3,6 +3,7 @@
 #include "app/DBConnectFrame.h"
 #include "app/ErrorHandler.h"
 #include "app/PathraImportForm.h"
+#include "app/QtTranslation.h"
 #include "app/WizardDialogs.h"
 #include "app/WizardOptions.h"
 #include "db/ImportDBModule.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     TStandardDialogs dialogs;
     TWizardApplication app(argc, argv, dialogs);
     app.setFont(WizardFont());
+    InstallQtTranslation();
     // The data module exists before the window.
     TImportDBModule module;
     // The saved settings' errors on showing and closing the window go to the error box.

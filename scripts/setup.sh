@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
   unixodbc-dev tdsodbc libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-translations-l10n
   xvfb xauth fonts-dejavu-core
   postgresql-15
 )
