@@ -11,8 +11,8 @@ class TRunCounts;
 enum TImportMark { imCopy = 0, imKeyFirst = 1, imSkip = 2 };
 
 // Returns the number of tables copied when the run was saved, or -1. Before the save
-// question the memo receives the table of the run's counts; counts (when given) receives
-// them too, whatever the outcome.
+// question the memo receives the table of the run's counts. counts (when given, and empty)
+// is where the run counts its rows as it handles them, whatever the outcome.
 int ImportTables(const TStringList& tables, const TStringList& selections, const TStringList& matchTables,
                  const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest,
                  const TStringList* order, TRunCounts* counts = nullptr);
