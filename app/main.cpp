@@ -10,6 +10,7 @@
 #include "settings/Storage.h"
 #include "support/Exception.h"
 
+#include <QIcon>
 #include <cstdio>
 
 static void PrintError(const QString& text) { std::fputs(text.toUtf8().constData(), stderr); }
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
     TStandardDialogs dialogs;
     TWizardApplication app(argc, argv, dialogs);
     app.setFont(WizardFont());
+    // The menu entry's name and icon, so that the desktop shows the window under them.
+    app.setDesktopFileName(QStringLiteral("road-import-wizard"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("road-import-wizard")));
     InstallQtTranslation();
     // The data module exists before the window.
     TImportDBModule module;
