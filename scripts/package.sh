@@ -11,8 +11,8 @@ build=$(realpath -m "${1:-$here/build-package}")
 # Besides the project's own packages, the tools only this step needs.
 "$here/scripts/setup.sh" --packages-only dpkg-dev lintian desktop-file-utils man-db
 
-# The hardened flags Debian builds its own packages with; the dates inside the package are
-# those of the last commit, so that the same sources give the same package.
+# The hardened flags Debian builds its own packages with; the manual pages and the changelog
+# are dated by the last commit rather than by the day of the build.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 export CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 export LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
