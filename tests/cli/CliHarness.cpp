@@ -4,10 +4,17 @@
 #include "common/TestFiles.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonDocument>
 #include <QProcess>
 #include <gtest/gtest.h>
 
 QString ImporterPath() { return QStringLiteral(ROAD_IMPORT_BIN); }
+
+QJsonObject ReadJsonObject(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
+}
 
 TToolRun RunTool(const QString& program, const QStringList& arguments, int timeoutMs,
                  const QStringList& environment) {

@@ -2,6 +2,7 @@
 // Running the built road-import and road-sample as a user would, and making the sample
 // databases the end-to-end tests import between.
 
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -33,6 +34,9 @@ void MakeSampleSource(const QString& path, int titles, int rows, int seed = 1, i
 void MakeSampleDest(const QString& path, bool withDictionaries);
 
 QString ImporterPath();
+
+// The JSON object a file holds (a --summary file), or an empty one when it cannot be read.
+QJsonObject ReadJsonObject(const QString& path);
 
 // Reads the runner's standard output until a line starting with `prefix` has arrived; the
 // lines read are appended to `lines`.

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
 #include <fcntl.h>
@@ -35,11 +34,6 @@ QList<TKeyMapLine> ReadKeyMap(const QString& path) {
         if (f.size() == 6) rows.append({f[0], f[1], f[2], f[3], f[4], f[5]});
     }
     return rows;
-}
-
-QJsonObject ReadJson(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
 }
 
 }  // namespace
@@ -99,7 +93,7 @@ TEST(KeyMap, EveryHandledRowLeadsToItsRowInTheDestination) {
     EXPECT_EQ(failedSigns, rejected);
     EXPECT_EQ(counted[QStringLiteral("Справочник_типов_знаков")][QStringLiteral("inserted")], 1);
 
-    const QJsonObject summary = ReadJson(summaryFile);
+    const QJsonObject summary = ReadJsonObject(summaryFile);
     const QJsonObject tables = summary.value(QStringLiteral("tables")).toObject();
     EXPECT_EQ(QStringList(counted.keys()), [&] { QStringList names = tables.keys(); names.sort(); return names; }());
     for (auto table = tables.begin(); table != tables.end(); ++table)
