@@ -65,6 +65,12 @@ void MakeSampleSource(const QString& path, int titles, int rows, int seed, int f
                    QStringLiteral("--first-title"), QString::number(firstTitle)});
 }
 
+TSampleFiles::TSampleFiles(int titles, int rows, int seed)
+    : Source(Dir.Path(QStringLiteral("source.db"))), Dest(Dir.Path(QStringLiteral("dest.db"))) {
+    MakeSampleSource(Source, titles, rows, seed);
+    MakeSampleDest(Dest, true);
+}
+
 void MakeSampleDest(const QString& path, bool withDictionaries) {
     QStringList arguments{QStringLiteral("empty"), path};
     if (withDictionaries) arguments << QStringLiteral("--with-dictionaries");

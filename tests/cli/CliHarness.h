@@ -2,6 +2,8 @@
 // Running the built road-import and road-sample as a user would, and making the sample
 // databases the end-to-end tests import between.
 
+#include "common/TestFiles.h"
+
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -27,6 +29,15 @@ TToolRun RunImporter(const QStringList& arguments, const QStringList& environmen
 
 // "--source CONN --dest CONN" for two SQLite files, followed by further arguments.
 QStringList ImportArguments(const QString& sourcePath, const QString& destPath, const QStringList& more);
+
+// A temporary folder with a sample source (road-sample source) and an empty destination that
+// holds the dictionaries (road-sample empty --with-dictionaries).
+struct TSampleFiles {
+    TSampleFiles(int titles, int rows, int seed = 1);
+    TTestDir Dir;
+    QString Source;
+    QString Dest;
+};
 
 // road-sample source PATH --titles N --rows N --seed N [--first-title N]
 void MakeSampleSource(const QString& path, int titles, int rows, int seed = 1, int firstTitle = 1);

@@ -3,7 +3,6 @@
 
 #include "cli/CliHarness.h"
 #include "cli/SqliteInspector.h"
-#include "common/TestFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -44,13 +43,10 @@ QList<TKeyMapLine> ReadKeyMap(const QString& path) {
 // references followed; the rejected signs are failed inserts without a destination key; the
 // lines add up to the summary's counts; the summary names each title's destination code.
 TEST(KeyMap, EveryHandledRowLeadsToItsRowInTheDestination) {
-    TTestDir dir;
-    const QString source = dir.Path(QStringLiteral("source.db"));
-    const QString dest = dir.Path(QStringLiteral("dest.db"));
-    const QString keyMapFile = dir.Path(QStringLiteral("keys.csv"));
-    const QString summaryFile = dir.Path(QStringLiteral("summary.json"));
-    MakeSampleSource(source, 3, 3, 4);
-    MakeSampleDest(dest, true);
+    const TSampleFiles files(3, 3, 4);
+    const QString &source = files.Source, &dest = files.Dest;
+    const QString keyMapFile = files.Dir.Path(QStringLiteral("keys.csv"));
+    const QString summaryFile = files.Dir.Path(QStringLiteral("summary.json"));
     ASSERT_EQ(RunImporter(ImportArguments(source, dest, {"--titles", "3", "--save", "yes"})).ExitCode, 0);
     int rejected = 0;
     {
@@ -131,35 +127,30 @@ TEST(KeyMap, FileThatCannotBeWrittenIsReportedAndTheStatusSaysSo) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(std::string(c.KeyMap) + " --save " + c.Save);
-        TTestDir dir;
-        const QString source = dir.Path(QStringLiteral("source.db"));
-        const QString dest = dir.Path(QStringLiteral("dest.db"));
-        MakeSampleSource(source, 1, 1);
-        MakeSampleDest(dest, true);
-        const QString keyMap = QString::fromUtf8(c.KeyMap).startsWith(QLatin1Char('/')) ? QString::fromUtf8(c.KeyMap)
-                                                                                         : dir.Path(QString::fromUtf8(c.KeyMap));
-        const TToolRun run = RunImporter(ImportArguments(source, dest, {"--all-titles", "--save", c.Save, "--key-map", keyMap}));
+        const TSampleFiles files(1, 1);
+        const QString keyMap = QString::fromUtf8(c.KeyMap).startsWith(QLatin1Char('/'))
+                                   ? QString::fromUtf8(c.KeyMap)
+                                   : files.Dir.Path(QString::fromUtf8(c.KeyMap));
+        const TToolRun run =
+            RunImporter(ImportArguments(files.Source, files.Dest, {"--all-titles", "--save", c.Save, "--key-map", keyMap}));
         EXPECT_EQ(run.ExitCode, c.Status) << run.Err.toStdString();
         EXPECT_TRUE(run.Err.contains(QString::fromUtf8(c.Message))) << run.Err.toStdString();
-        EXPECT_EQ(TSqliteInspector(dest).RowCount(QStringLiteral("Титул")), c.TitleArrives ? 1 : 0);
+        EXPECT_EQ(TSqliteInspector(files.Dest).RowCount(QStringLiteral("Титул")), c.TitleArrives ? 1 : 0);
     }
 }
 
 // A pipe named as the key map and the summary receives both and stays a pipe: a report
 // file is put in place by renaming only where it is a regular file.
 TEST(KeyMap, ReportFilesThatArePipesAreWrittenNotReplaced) {
-    TTestDir dir;
-    const QString source = dir.Path(QStringLiteral("source.db"));
-    const QString dest = dir.Path(QStringLiteral("dest.db"));
-    const QString pipe = dir.Path(QStringLiteral("reports"));
-    MakeSampleSource(source, 1, 1);
-    MakeSampleDest(dest, true);
+    const TSampleFiles files(1, 1);
+    const QString pipe = files.Dir.Path(QStringLiteral("reports"));
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     // Held open for reading and writing, so that the runner's opens never wait for a reader.
     const int held = open(QFile::encodeName(pipe).constData(), O_RDWR | O_NONBLOCK);
     ASSERT_GE(held, 0);
     const TToolRun run =
-        RunImporter(ImportArguments(source, dest, {"--all-titles", "--save", "yes", "--key-map", pipe, "--summary", pipe}));
+        RunImporter(ImportArguments(files.Source, files.Dest,
+                                    {"--all-titles", "--save", "yes", "--key-map", pipe, "--summary", pipe}));
     QByteArray received(65536, '\0');
     const ssize_t size = read(held, received.data(), received.size());
     close(held);
