@@ -1,16 +1,27 @@
 #include "app/ConnectionText.h"
 
+#include "db/ConnectionString.h"
+#include "db/DbError.h"
+
 #include <QRegularExpression>
 
 namespace {
 
 const QRegularExpression::PatternOptions PatternOptions = QRegularExpression::DotMatchesEverythingOption;
 
+// A value the connections would read otherwise (cut at ";", trimmed, taken for a quoted one)
+// goes in double quotes; any other stays as typed, so the usual strings do not change.
+QString ValueItem(const QString& value) {
+    const bool asTyped = !value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('"')) &&
+                         !value.startsWith(QLatin1Char('\'')) && value.trimmed() == value;
+    return asTyped ? value : QuoteConnectionValue(value);
+}
+
 QString ProviderItem(const TConnectionFields& fields) {
     switch (fields.ServerType) {
     case TServerType::MSSQLServer: return QStringLiteral("Provider=") + QLatin1String(MSSQLDriver);
     case TServerType::PostgreSQL: return QStringLiteral("Provider=") + QLatin1String(PostgreSQLDriver);
-    case TServerType::Other: return QStringLiteral("Provider=") + fields.Driver;
+    case TServerType::Other: return QStringLiteral("Provider=") + ValueItem(fields.Driver);
     case TServerType::None: break;
     }
     return QString();
@@ -25,7 +36,7 @@ QString AuthenticationItems(const TConnectionFields& fields) {
     if (fields.NTAuthorization) return QStringLiteral(";Integrated Security=SSPI");
     if (!fields.UserName.isEmpty())
         return (mssql ? QStringLiteral(";Persist Security Info=True") : QString()) + QStringLiteral(";User ID=") +
-               fields.UserName + QStringLiteral(";Password=") + fields.Password;
+               ValueItem(fields.UserName) + QStringLiteral(";Password=") + ValueItem(fields.Password);
     return mssql ? QStringLiteral(";Persist Security Info=False") : QString();
 }
 
@@ -52,19 +63,31 @@ QString BuildConnectionString(const TConnectionFields& fields, unsigned database
     QString text = ProviderItem(fields);
     const QString keyword =
         fields.ServerType == TServerType::MSSQLServer ? QStringLiteral("Initial Catalog") : QStringLiteral("Location");
-    if (!fields.ServerName.isEmpty()) text += QStringLiteral(";Data Source=") + fields.ServerName;
+    if (!fields.ServerName.isEmpty()) text += QStringLiteral(";Data Source=") + ValueItem(fields.ServerName);
     if (databaseSelector == 0)
         text = QStringLiteral("%1;%2=%3").arg(text, keyword, DefaultDatabase(fields.ServerType));
     else if (databaseSelector == 1 && !fields.DBName.isEmpty())
-        text = QStringLiteral("%1;%2=%3").arg(text, keyword, fields.DBName);
+        text = QStringLiteral("%1;%2=%3").arg(text, keyword, ValueItem(fields.DBName));
     return text + AuthenticationItems(fields);
 }
 
-QString ExtractConnectionParam(const QString& connectionText, const QString& key) {
+// The first reading: the value after the last "key=" anywhere in the text, up to the next ";".
+static QString FindParamByPattern(const QString& connectionText, const QString& key) {
     if (PatternFound(key + QStringLiteral("=\"\";"), connectionText)) return QString();
     if (PatternFound(key + QStringLiteral("=\"?(.*?)\"?;"), connectionText))
         return ReplaceWithFirstGroup(QStringLiteral(".*") + key + QStringLiteral("=\"?(.*?)\"?;.*"), connectionText);
     return QString();
+}
+
+QString ExtractConnectionParam(const QString& connectionText, const QString& key) {
+    // Read pair by pair as the connections read it: a quoted value comes back whole, and
+    // text inside a value (a typed password) is never taken for a key of its own.
+    try {
+        return ParseConnectionString(connectionText).Value(key);
+    } catch (const EDatabaseError&) {
+        // A text the connections cannot read still fills what it can.
+        return FindParamByPattern(connectionText, key);
+    }
 }
 
 QString DatabaseKeyword(const QString& driver) {
@@ -93,7 +116,8 @@ void ReadConnectionText(TConnectionFields& fields, const QString& connectionText
     }
     fields.ServerName = ExtractConnectionParam(connectionText, QStringLiteral("Data Source"));
     fields.DBName = ExtractConnectionParam(connectionText, DatabaseKeyword(fields.Driver));
-    fields.NTAuthorization = PatternFound(QStringLiteral("Integrated Security=\"?SSPI\"?"), connectionText);
+    fields.NTAuthorization = ExtractConnectionParam(connectionText, QStringLiteral("Integrated Security"))
+                                 .compare(QLatin1String("SSPI"), Qt::CaseInsensitive) == 0;
     fields.UserName = ExtractConnectionParam(connectionText, QStringLiteral("User ID"));
     fields.Password = ExtractConnectionParam(connectionText, QStringLiteral("Password"));
 }

@@ -21,11 +21,15 @@ struct TConnectionFields {
 inline const char* const MSSQLDriver = "SQLOLEDB.1";
 inline const char* const PostgreSQLDriver = "PostgreSQL OLE DB Provider";
 
-// Database selector 0: the server's default database; 1: the typed one; other: none.
+// Database selector 0: the server's default database; 1: the typed one; other: none. A value
+// holding ";" or a double quote, starting with a quote or with blanks around it is written in
+// double quotes (inner ones doubled); every other value as typed.
 QString BuildConnectionString(const TConnectionFields& fields, unsigned databaseSelector);
 
-// The value of the last occurrence of key in a text ending in ";" (an opening and a closing
-// double quote dropped), or empty.
+// The value of the last pair named key (letter case ignored) in a text ending in ";", read as
+// the connections read it (a quoted value whole, unquoted), or empty. A text they cannot read
+// gives the value after the last "key=" up to the next ";" (an opening and a closing double
+// quote dropped).
 QString ExtractConnectionParam(const QString& connectionText, const QString& key);
 
 // The keyword that holds the database name for a driver text: "Location" for PostgreSQL and

@@ -3,12 +3,14 @@
 #include "app/DBConnectFrame.h"
 #include "app/ErrorHandler.h"
 #include "app/PathraImportForm.h"
+#include "app/QtTranslation.h"
 #include "app/WizardDialogs.h"
 #include "app/WizardOptions.h"
 #include "db/ImportDBModule.h"
 #include "settings/Storage.h"
 #include "support/Exception.h"
 
+#include <QIcon>
 #include <cstdio>
 
 static void PrintError(const QString& text) { std::fputs(text.toUtf8().constData(), stderr); }
@@ -33,6 +35,10 @@ int main(int argc, char** argv) {
     TStandardDialogs dialogs;
     TWizardApplication app(argc, argv, dialogs);
     app.setFont(WizardFont());
+    // The menu entry's name and icon, so that the desktop shows the window under them.
+    app.setDesktopFileName(QStringLiteral("road-import-wizard"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("road-import-wizard")));
+    InstallQtTranslation();
     // The data module exists before the window.
     TImportDBModule module;
     // The saved settings' errors on showing and closing the window go to the error box.

@@ -6,6 +6,7 @@ QString CliHelpText() {
               [--on-duplicate cancel|ignore] [--timeout SECONDS] [--log FILE]
               [--source-password-env VAR | --source-password-file FILE]
               [--dest-password-env VAR | --dest-password-file FILE] [--summary FILE]
+              [--key-map FILE]
   road-import --source CONN --list-titles [--timeout SECONDS] [--log FILE]
               [--source-password-env VAR | --source-password-file FILE]
   road-import --help
@@ -21,7 +22,9 @@ Connections:
         Provider=SQLite;Location=/path/source.db
         Provider=SQLOLEDB.1;Data Source=host;Initial Catalog=db;User ID=u;Password=p
         Provider=PostgreSQL;Data Source=host:5432;Location=db;User ID=u;Password=p
-      A value that holds ";" is written in double quotes.
+      A value that holds ";" or a double quote, starts with a quote or has blanks
+      around it is written in double quotes, a double quote inside doubled:
+        Password="a;b""c"   is the password   a;b"c
       A password written into CONN can be read by every user of the machine (the
       process list, the shell history); keep it out of CONN with one of these:
   --source-password-env VAR, --dest-password-env VAR
@@ -61,7 +64,9 @@ Output:
   at the end "Импорт прошел успешно!" with "Импортировано N таблиц", or "Ошибка импорта".
   Standard error receives the message boxes with their title ("Ошибка: ...",
   "Подтверждение: ...") followed by the answer given ("-> Да (--save yes)"), usage and
-  connection errors, and, only when it is a terminal, a progress line redrawn in place.
+  connection errors, and, only when it is a terminal, one progress line redrawn in
+  place while the copy runs: the table, its rows, "(i из n)" for the table's place
+  among all, and the rows done so far of the table's rows.
   When the import fails, standard error also names the diagnostic log, which holds
   the cause.
   Just before "Импорт прошел успешно, сохранить?" the memo shows a table of what the
@@ -72,13 +77,26 @@ Output:
   --summary FILE
       Once the run has ended, write the same counts to FILE as JSON: "outcome" (saved,
       declined, stopped, failed, or refused when the preparation refused the run),
-      "titles" (code and name of each title of the run), "tables" (per table:
-      inserted, reused, updated, failed, failures by kind, pulled_in) and "total".
+      "titles" (code, name and "dest_code", the title's code in the destination, of
+      each title of the run; dest_code is null unless the run was saved), "tables" (per
+      table: inserted, reused, updated, failed, failures by kind, pulled_in) and "total".
       A FILE that cannot be written is a usage error before anything runs.
+  --key-map FILE
+      Once the run has ended, whatever the end, FILE holds one CSV line (UTF-8) per
+      source row the run handled, in the order handled, after the header
+        table,source_key,dest_key,outcome,failure,pulled_in
+      outcome: inserted, reused (found in the destination), updated, or failed, with
+      its kind in failure (key, reference, value, probe, insert, update) and an empty
+      dest_key; pulled_in: yes for a row pulled in through a reference (the summary's
+      pulled_in counts those that did not fail), else no. After a run that was not
+      saved, the destination keys are those the rolled-back run had given. A FILE that
+      cannot be written is a usage error before anything runs; one whose writing fails
+      at the end is named on standard error (exit status 5 after a clean save).
   --log FILE
-      The diagnostic log file (default: this program's path with the extension ".log",
-      or, where that cannot be written, road-import/road-import.log in $XDG_STATE_HOME,
-      else in ~/.local/state). It must be writable.
+      The diagnostic log file. Default: this program's path with the extension ".log";
+      for a program installed in a bin folder (such as /usr/bin), or where that file
+      cannot be written, road-import/road-import.log in $XDG_STATE_HOME, else in
+      ~/.local/state. It must be writable.
 
 Interrupting:
   SIGINT (Ctrl+C) or SIGTERM during the import acts as the window's "Отмена": the next
@@ -112,5 +130,7 @@ Exit status:
   4  the import was saved, but rows of it failed and were not copied (each one is
      named in the output: "Не удалось добавить запись в таблицу ..."); the output
      still ends in "Импорт прошел успешно!"
+  5  the import was saved and no row failed, but the --key-map FILE could not be
+     written at the end (after any other end the status stays that end's)
 )HELP");
 }

@@ -16,7 +16,8 @@ const QStringList ValueFlags = {QStringLiteral("--source"), QStringLiteral("--de
                                 QStringLiteral("--on-duplicate"), QStringLiteral("--timeout"),
                                 QStringLiteral("--log"), QStringLiteral("--source-password-env"),
                                 QStringLiteral("--source-password-file"), QStringLiteral("--dest-password-env"),
-                                QStringLiteral("--dest-password-file"), QStringLiteral("--summary")};
+                                QStringLiteral("--dest-password-file"), QStringLiteral("--summary"),
+                                QStringLiteral("--key-map")};
 const QStringList SwitchFlags = {QStringLiteral("--all-titles"), QStringLiteral("--list-titles"),
                                  QStringLiteral("--help")};
 
@@ -99,7 +100,7 @@ void CheckModeFlags(const TCliOptions& options, const QSet<QString>& seen) {
         for (const QString& name : {QStringLiteral("--dest"), QStringLiteral("--titles"), QStringLiteral("--all-titles"),
                                     QStringLiteral("--save"), QStringLiteral("--on-duplicate"),
                                     QStringLiteral("--dest-password-env"), QStringLiteral("--dest-password-file"),
-                                    QStringLiteral("--summary")})
+                                    QStringLiteral("--summary"), QStringLiteral("--key-map")})
             if (seen.contains(name)) throw EUsageError(QStringLiteral("--list-titles does not take %1").arg(name));
         return;
     }
@@ -136,6 +137,7 @@ TCliOptions ParseCliArguments(const QStringList& arguments) {
         else if (flag.Name == QStringLiteral("--timeout")) options.Timeout = ParseTimeout(flag.Value);
         else if (flag.Name == QStringLiteral("--log")) options.LogFile = flag.Value;
         else if (flag.Name == QStringLiteral("--summary")) options.SummaryFile = flag.Value;
+        else if (flag.Name == QStringLiteral("--key-map")) options.KeyMapFile = flag.Value;
         else if (flag.Name == QStringLiteral("--source-password-env")) options.SourcePassword.EnvironmentVariable = flag.Value;
         else if (flag.Name == QStringLiteral("--source-password-file")) options.SourcePassword.File = flag.Value;
         else if (flag.Name == QStringLiteral("--dest-password-env")) options.DestPassword.EnvironmentVariable = flag.Value;

@@ -4,6 +4,7 @@
 //               [--on-duplicate cancel|ignore] [--timeout SECONDS] [--log FILE]
 //               [--source-password-env VAR | --source-password-file FILE]
 //               [--dest-password-env VAR | --dest-password-file FILE] [--summary FILE]
+//               [--key-map FILE]
 //   road-import --source CONN --list-titles [--timeout SECONDS] [--log FILE]
 //               [--source-password-env VAR | --source-password-file FILE]
 //   road-import --help
@@ -33,6 +34,7 @@ struct TCliOptions {
     int Timeout = 30;
     QString LogFile;
     QString SummaryFile;
+    QString KeyMapFile;
     TPasswordOrigin SourcePassword;
     TPasswordOrigin DestPassword;
 };

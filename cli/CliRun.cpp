@@ -2,6 +2,8 @@
 
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
+#include "cli/KeyMapFile.h"
+#include "cli/OutputFile.h"
 #include "cli/Passwords.h"
 #include "cli/RunSummary.h"
 #include "cli/TerminalFrontEnd.h"
@@ -17,6 +19,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 namespace {
 
@@ -99,7 +102,7 @@ void PrintTitleList(const TTerminalFrontEnd& frontEnd, TConsole& console) {
 void CollectRunTitles(const TTerminalFrontEnd& frontEnd, TRunSummary& summary) {
     summary.Titles.clear();
     for (int i = 0; i < frontEnd.ItemCount(); ++i)
-        if (frontEnd.ItemChecked(i)) summary.Titles.append({frontEnd.ItemCaption(i), frontEnd.ItemSubItem(i)});
+        if (frontEnd.ItemChecked(i)) summary.Titles.append(TRunTitle{frontEnd.ItemCaption(i), frontEnd.ItemSubItem(i)});
 }
 
 TRunOutcome UnsavedOutcome(const TTerminalFrontEnd& frontEnd) {
@@ -165,6 +168,16 @@ int WithSummaryWritten(const TCliOptions& options, const TRunSummary& summary, T
     return status;
 }
 
+// The key map is put in place once the run has ended, whatever the end. One that cannot be
+// written turns a clean save's status into its own; any other end keeps its status.
+int WithKeyMapWritten(const TCliOptions& options, std::optional<TKeyMapFile>& keyMap, TConsole& console, int status) {
+    if (!keyMap) return status;
+    const QString failure = keyMap->Finish();
+    if (failure.isEmpty()) return status;
+    console.ErrText(QStringLiteral("road-import: cannot write the key map \"%1\": %2").arg(options.KeyMapFile, failure));
+    return status == esSaved ? esKeyMapNotWritten : status;
+}
+
 }  // namespace
 
 int RunCommandLine(const TCliOptions& options, TConsole& console) {
@@ -174,6 +187,7 @@ int RunCommandLine(const TCliOptions& options, TConsole& console) {
         LogFileName = options.LogFile;
     }
     if (!options.SummaryFile.isEmpty()) CheckSummaryFileWritable(options.SummaryFile);
+    if (!options.KeyMapFile.isEmpty()) CheckOutputFileWritable(QStringLiteral("--key-map"), options.KeyMapFile);
     const QString source = ConnectionWithPassword(options.Source, options.SourcePassword, QStringLiteral("source"),
                                                   QStringLiteral("--source"), console);
     const QString dest = options.Mode == TCliMode::Import
@@ -184,6 +198,15 @@ int RunCommandLine(const TCliOptions& options, TConsole& console) {
 
     TImportDBModule& module = *ImportDBModule;
     TTerminalFrontEnd frontEnd(console, TRunAnswers{options.Save, options.IgnoreDuplicates});
+    TRunSummary summary;
+    // Opened only now: every usage error has been raised, so an existing file is never
+    // touched by a run that does not happen.
+    std::optional<TKeyMapFile> keyMap;
+    if (options.Mode == TCliMode::Import && !options.KeyMapFile.isEmpty()) keyMap.emplace(options.KeyMapFile);
+    summary.Counts.RowHandled = [&summary, &keyMap](const TRowRecord& row) {
+        summary.NoteRow(row);
+        if (keyMap) keyMap->AddRow(row);
+    };
     try {
         OpenConnection(module.ADOConnectionSource, source, options.Timeout, QStringLiteral("source"));
         if (options.Mode == TCliMode::Import)
@@ -191,14 +214,13 @@ int RunCommandLine(const TCliOptions& options, TConsole& console) {
         FillTitleList(frontEnd, module.SourceQuery);
     } catch (const ESourceUnusable& error) {
         console.ErrText(QStringLiteral("road-import: ") + error.message());
-        return WithSummaryWritten(options, TRunSummary(), console, esUsage);
+        return WithKeyMapWritten(options, keyMap, console, WithSummaryWritten(options, summary, console, esUsage));
     }
 
     if (options.Mode == TCliMode::ListTitles) {
         PrintTitleList(frontEnd, console);
         return esSaved;
     }
-    TRunSummary summary;
     const int status = RunImport(options, frontEnd, module, console, summary);
-    return WithSummaryWritten(options, summary, console, status);
+    return WithKeyMapWritten(options, keyMap, console, WithSummaryWritten(options, summary, console, status));
 }

@@ -1,12 +1,10 @@
 #include "cli/RunSummary.h"
 
-#include "cli/CliOptions.h"
+#include "cli/OutputFile.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 
@@ -37,12 +35,26 @@ QJsonValue TitleCode(const QString& code) {
     return ok ? QJsonValue(number) : QJsonValue(code);
 }
 
+// Only a saved run leaves its titles in the destination.
+QJsonValue DestCode(const TRunSummary& summary, const QString& code) {
+    const auto found = summary.TitleDestCodes.constFind(code);
+    if (summary.Outcome != TRunOutcome::Saved || found == summary.TitleDestCodes.cend()) return QJsonValue::Null;
+    return QJsonValue(*found);
+}
+
 }  // namespace
+
+void TRunSummary::NoteRow(const TRowRecord& row) {
+    if (row.DestKey && row.Table.compare(QStringLiteral("Титул"), Qt::CaseInsensitive) == 0)
+        TitleDestCodes.insert(row.SourceKey, *row.DestKey);
+}
 
 QByteArray RunSummaryJson(const TRunSummary& summary) {
     QJsonArray titles;
-    for (const auto& title : summary.Titles)
-        titles.append(QJsonObject{{QStringLiteral("code"), TitleCode(title.first)}, {QStringLiteral("name"), title.second}});
+    for (const TRunTitle& title : summary.Titles)
+        titles.append(QJsonObject{{QStringLiteral("code"), TitleCode(title.Code)},
+                                  {QStringLiteral("dest_code"), DestCode(summary, title.Code)},
+                                  {QStringLiteral("name"), title.Name}});
     QJsonObject tables;
     for (int i = 0; i < summary.Counts.Tables().size(); ++i)
         if (summary.Counts.At(i).AnyRow()) tables.insert(summary.Counts.Tables()[i], CountsObject(summary.Counts.At(i)));
@@ -53,21 +65,10 @@ QByteArray RunSummaryJson(const TRunSummary& summary) {
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-void CheckSummaryFileWritable(const QString& path) {
-    QFile file(path);
-    const bool existed = file.exists();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        throw EUsageError(QStringLiteral("--summary: cannot write \"%1\": %2").arg(path, file.errorString()));
-    file.close();
-    if (!existed) file.remove();  // it is written when the run has ended
-}
+void CheckSummaryFileWritable(const QString& path) { CheckOutputFileWritable(QStringLiteral("--summary"), path); }
 
 QString WriteRunSummary(const QString& path, const TRunSummary& summary) {
-    // Written whole or not at all: a script never reads half a summary.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);  // a folder the user may not add files to
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    file.write(RunSummaryJson(summary));
-    if (!file.commit()) return file.errorString();
-    return QString();
+    TOutputFile file(path);
+    file.Write(RunSummaryJson(summary));
+    return file.Finish();
 }

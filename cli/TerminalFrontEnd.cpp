@@ -113,6 +113,7 @@ QString TTerminalFrontEnd::ProgressLine() const {
 }
 
 void TTerminalFrontEnd::TableStart(const QString& name, int rows, int tableCount, int tableNumber) {
+    ProgressName = name;
     Caption = TableStartCaption(name, rows, tableCount, tableNumber);
     ProgressMax = rows;
     ProgressPosition = 0;
@@ -121,7 +122,7 @@ void TTerminalFrontEnd::TableStart(const QString& name, int rows, int tableCount
 
 void TTerminalFrontEnd::RowProgress(const QString& name, int rowsDone) {
     // A nested copy reports its own table: the line keeps showing the table announced.
-    if (!Caption.contains(name)) return;
+    if (name != ProgressName) return;
     ProgressPosition = rowsDone;
     Console.UpdateProgress(ProgressLine());
 }
@@ -134,6 +135,7 @@ void TTerminalFrontEnd::CheckAbort() {
 
 void TTerminalFrontEnd::ResetDisplay() {
     Caption = QStringLiteral("Импорт завершен");
+    ProgressName.clear();
     ProgressPosition = 0;
     Console.ClearProgress();
 }

@@ -75,6 +75,7 @@ private:
     bool SaveDeclined = false;
     bool StopAsked = false;
 
+    QString ProgressName;  // the table (or phase) the line is about
     QString Caption;
     int ProgressMax = 0;
     int ProgressPosition = 0;

@@ -27,16 +27,15 @@ public:
 class TImportRun {
 public:
     TImportRun(const TStringList& tables, const TStringList& selections, const TStringList& matchTables,
-               const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest)
+               const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest, TRunCounts* counts)
         : Tables(tables), Selections(selections), MatchTables(matchTables), MatchColumns(matchColumns),
-          Source(source), Dest(dest) {
+          Source(source), Dest(dest), Counts(counts ? *counts : OwnCounts) {
         KeyMaps.Counts = &Counts;
     }
 
     void DeriveOrder(const TStringList* order);
     void CreateKeyMaps();
     int CopyAll();
-    const TRunCounts& RowCounts() const { return Counts; }
     // The error that ended the run early (ERunEnding), once its transaction was rolled back.
     std::exception_ptr EndingError() const { return Ending; }
 
@@ -55,7 +54,8 @@ private:
 
     TStringList Order;
     TKeyMaps KeyMaps;
-    TRunCounts Counts;
+    TRunCounts OwnCounts;  // where the rows are counted when the caller does not ask for them
+    TRunCounts& Counts;
     int TablesCopied = 0;
     std::exception_ptr Ending;
 };
@@ -171,11 +171,10 @@ int ImportTables(const TStringList& tables, const TStringList& selections, const
                  const TStringList* order, TRunCounts* counts) {
     TRunBanner banner;
     TCatalogueRunCache catalogue;
-    TImportRun run(tables, selections, matchTables, matchColumns, source, dest);
+    TImportRun run(tables, selections, matchTables, matchColumns, source, dest, counts);
     run.DeriveOrder(order);  // an error of the catalogue here reaches the caller
     run.CreateKeyMaps();
     const int result = run.CopyAll();
-    if (counts) *counts = run.RowCounts();
     if (run.EndingError()) std::rethrow_exception(run.EndingError());
     return result;
 }

@@ -53,7 +53,7 @@ private:
     int RecordRow(int sourceKey, int result);
     void AskAfterUserStop();
     void FailRow(std::optional<int> sourceKey, const QString& message);
-    void CountHandledRow();
+    void CountHandledRow(int sourceKey, int destKey);
 
     const QString Table;
     TKeyMaps& KeyMaps;
@@ -143,7 +143,7 @@ int TTableCopier::HandleRow(int sourceKey) {
         BindColumns();
         result = ProbeOrInsert(sourceKey);
         result = RecordRow(sourceKey, result);
-        CountHandledRow();
+        CountHandledRow(sourceKey, result);
     }
     ++RowCount;
     if (OnRowProgress) OnRowProgress(Table, RowCount);
@@ -309,24 +309,17 @@ void TTableCopier::AskAfterUserStop() {
     throw TExitException(StoppedMessage, save && ended);
 }
 
-void TTableCopier::CountHandledRow() {
+void TTableCopier::CountHandledRow(int sourceKey, int destKey) {
     if (!KeyMaps.Counts) return;
-    TTableCounts& counts = KeyMaps.Counts->Of(Table);
-    if (Inserted) ++counts.Inserted;
-    else if (Updated) ++counts.Updated;
-    else ++counts.Reused;
-    if (Nested && !Updated) ++counts.PulledIn;
+    const TRowOutcome outcome = Inserted ? TRowOutcome::Inserted : Updated ? TRowOutcome::Updated : TRowOutcome::Reused;
+    KeyMaps.Counts->CountRow({Table, QString::number(sourceKey), destKey, outcome, {}, Nested});
 }
 
 void TTableCopier::FailRow(std::optional<int> sourceKey, const QString& message) {
     // A key that could not be read as an integer is named as the source holds it.
     const QString keyText = sourceKey ? QString::number(*sourceKey) : SourceQuery.Fields(0).AsString();
     SourceQuery.Next();
-    if (KeyMaps.Counts) {
-        TTableCounts& counts = KeyMaps.Counts->Of(Table);
-        ++counts.Failed;
-        ++counts.Failures[Step];
-    }
+    if (KeyMaps.Counts) KeyMaps.Counts->CountRow({Table, keyText, std::nullopt, TRowOutcome::Failed, Step, Nested});
     ReportRowFailure(Table, keyText, message);
     if (sourceKey) DropDeferredReferences(KeyMaps, Table, *sourceKey);
 }

@@ -26,6 +26,16 @@ QString FailureKindCaption(TRowFailureKind kind) {
     return QString();
 }
 
+QString RowOutcomeName(TRowOutcome outcome) {
+    switch (outcome) {
+    case TRowOutcome::Inserted: return QStringLiteral("inserted");
+    case TRowOutcome::Reused: return QStringLiteral("reused");
+    case TRowOutcome::Updated: return QStringLiteral("updated");
+    case TRowOutcome::Failed: return QStringLiteral("failed");
+    }
+    return QString();
+}
+
 void TTableCounts::Add(const TTableCounts& other) {
     Inserted += other.Inserted;
     Reused += other.Reused;
@@ -43,6 +53,21 @@ TTableCounts& TRunCounts::Of(const QString& table) {
         Counts.append(TTableCounts());
     }
     return Counts[index];
+}
+
+void TRunCounts::CountRow(const TRowRecord& row) {
+    TTableCounts& counts = Of(row.Table);
+    switch (row.Outcome) {
+    case TRowOutcome::Inserted: ++counts.Inserted; break;
+    case TRowOutcome::Reused: ++counts.Reused; break;
+    case TRowOutcome::Updated: ++counts.Updated; break;
+    case TRowOutcome::Failed:
+        ++counts.Failed;
+        ++counts.Failures[row.Failure];
+        break;
+    }
+    if (row.PulledIn && row.Outcome != TRowOutcome::Failed) ++counts.PulledIn;
+    if (RowHandled) RowHandled(row);
 }
 
 TTableCounts TRunCounts::Total() const {

@@ -9,6 +9,8 @@
 #include <QMap>
 #include <QString>
 #include <QVector>
+#include <functional>
+#include <optional>
 
 // The step of a row that failed it.
 enum class TRowFailureKind {
@@ -23,6 +25,23 @@ enum class TRowFailureKind {
 // The kind's name in the summary file ("key", "reference", ...) and in the memo ("ключ", ...).
 QString FailureKindName(TRowFailureKind kind);
 QString FailureKindCaption(TRowFailureKind kind);
+
+// What became of a source row the run handled.
+enum class TRowOutcome { Inserted, Reused, Updated, Failed };
+
+// The outcome's name in the key map file ("inserted", "reused", "updated", "failed").
+QString RowOutcomeName(TRowOutcome outcome);
+
+// One handled row: its table, its key in the source (as the source holds it) and in the
+// destination (none for a failed row), and whether a reference pulled it in.
+struct TRowRecord {
+    QString Table;
+    QString SourceKey;
+    std::optional<int> DestKey;
+    TRowOutcome Outcome = TRowOutcome::Inserted;
+    TRowFailureKind Failure = TRowFailureKind::Key;  // of a failed row
+    bool PulledIn = false;
+};
 
 struct TTableCounts {
     int Inserted = 0;
@@ -49,6 +68,11 @@ public:
     // Whether the run's transaction was committed: saved at the end, or kept at the user's
     // word when a stop was answered with "save".
     bool Committed = false;
+
+    // Counts a handled row in its table (a failed one by its kind; pulled in only when it did
+    // not fail), then hands it to RowHandled when that is set.
+    void CountRow(const TRowRecord& row);
+    std::function<void(const TRowRecord&)> RowHandled;
 
 private:
     TStringList Names;

@@ -47,8 +47,9 @@ struct TLogState {
     qint64 LastLineStart = 0;
     qint64 LastLineEnd = 0;  // where the last line ended, to see that nobody changed the file
     qint32 Occurrences = 0;
-    // The file beside the executable could not be written: the state folder's is used.
-    bool BesideUnwritable = false;
+    // The file beside the executable is not to be written (an installed program, or one
+    // whose folder cannot be written): the state folder's is used.
+    bool BesideRuledOut = false;
 };
 
 TLogState& State() {
@@ -91,8 +92,8 @@ bool LooksWritable(const QString& path) {
     return folder.isDir() && folder.isWritable();
 }
 
-// The log file named by LogFileName, or the executable's default, or, once that has proved
-// unwritable (an installation in a system folder), the one in the user's state folder.
+// The log file named by LogFileName, or the executable's default, or, for an installed
+// program or once the default has proved unwritable, the one in the user's state folder.
 // Called under the lock.
 QString ChooseFileName(TLogState& state) {
     const QString fileName = LogFileName;
@@ -100,8 +101,9 @@ QString ChooseFileName(TLogState& state) {
     const QString executable = ExecutablePath();
     if (executable.isEmpty()) return QString();
     const QString beside = LogFileNameForExecutable(executable);
-    if (!state.BesideUnwritable && !LooksWritable(beside)) state.BesideUnwritable = true;
-    return state.BesideUnwritable ? StateFolderLogFileName(executable) : beside;
+    if (!state.BesideRuledOut && (IsInstalledProgram(executable) || !LooksWritable(beside)))
+        state.BesideRuledOut = true;
+    return state.BesideRuledOut ? StateFolderLogFileName(executable) : beside;
 }
 
 QByteArray TimeStamp() {
@@ -305,8 +307,8 @@ void WriteLog(const QString& message, std::uint8_t level) {
             } catch (...) {
                 // The default file failed where it looked writable: the state folder's
                 // takes over, once; any other failure ends file logging.
-                if (!LogFileName.isEmpty() || state.BesideUnwritable) throw;
-                state.BesideUnwritable = true;
+                if (!LogFileName.isEmpty() || state.BesideRuledOut) throw;
+                state.BesideRuledOut = true;
                 WriteToFile(state, ChooseFileName(state), message.toUtf8());
             }
         } catch (...) {
@@ -341,13 +343,19 @@ void ResetLogState() {
     state.LastLineStart = 0;
     state.LastLineEnd = 0;
     state.Occurrences = 0;
-    state.BesideUnwritable = false;
+    state.BesideRuledOut = false;
 }
 
 QString CurrentLogFileName() {
     TLogState& state = State();
     std::lock_guard<std::mutex> guard(state.Lock);
     return ChooseFileName(state);
+}
+
+bool IsInstalledProgram(const QString& executablePath) {
+    const QString folder = QFileInfo(executablePath).absolutePath();
+    const QString folderName = folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);
+    return folderName == QLatin1String("bin") || folderName == QLatin1String("sbin");
 }
 
 QString StateFolderLogFileName(const QString& executablePath) {

@@ -1,7 +1,7 @@
 #pragma once
 // The process-wide diagnostic log: one time-stamped line per message in a file beside the
-// executable (or, where that cannot be written, in the user's state folder), repetitions
-// collapsed in place. Never raises.
+// executable (or, for an installed program or where that cannot be written, in the user's
+// state folder), repetitions collapsed in place. Never raises.
 
 #include <QString>
 #include <cstdint>
@@ -21,9 +21,14 @@ QString ChoosePlural(int n, const QString& one, const QString& few, const QStrin
 QString LogFileNameForExecutable(const QString& executablePath);
 
 // The file the next message goes to, and so the one to name to the user: LogFileName, or
-// the executable's default, or the state folder's when that cannot be written; empty when
-// none can be told.
+// the executable's default, or the state folder's for an installed program or when the
+// default cannot be written; empty when none can be told.
 QString CurrentLogFileName();
+
+// Whether the executable is an installed one: it lies in a bin or sbin folder, as under every
+// installation prefix (/usr/bin, /usr/local/bin, /opt/NAME/bin, a package unpacked anywhere).
+// Its log never goes beside it, where root (sudo) could write it into a system folder.
+bool IsInstalledProgram(const QString& executablePath);
 
 // The log in the user's state folder: $XDG_STATE_HOME (else ~/.local/state), a folder named
 // after the program, and in it the program's name with ".log". The folder is made (for its

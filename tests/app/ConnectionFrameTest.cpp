@@ -9,6 +9,7 @@
 #include "app/DataLinkDialog.h"
 #include "app/ErrorHandler.h"
 #include "app/WizardOptions.h"
+#include "db/ConnectionString.h"
 #include "support/EAbort.h"
 
 #include <QApplication>
@@ -52,9 +53,9 @@ TEST(ConnectionText, BuildConnectionStringShapes) {
     EXPECT_TRUE(BuildConnectionString(Mssql(false, "S", "D", "U"), 1).endsWith(QStringLiteral(";User ID=U;Password=")));
     EXPECT_EQ(BuildConnectionString(Mssql(true, "S", "D", "U", "P"), 1),
               BuildConnectionString(Mssql(true, "S", "D"), 1));
-    // Selectors 0 and other; values pasted as typed.
+    // Selectors 0 and other; blanks around a value keep it in quotes.
     EXPECT_EQ(BuildConnectionString(Mssql(true, " S ", "D"), 0),
-              QStringLiteral("Provider=SQLOLEDB.1;Data Source= S ;Initial Catalog=master;Integrated Security=SSPI"));
+              QStringLiteral("Provider=SQLOLEDB.1;Data Source=\" S \";Initial Catalog=master;Integrated Security=SSPI"));
     EXPECT_EQ(BuildConnectionString(Mssql(true, "S", "D"), 2), QStringLiteral("Provider=SQLOLEDB.1;Data Source=S;Integrated Security=SSPI"));
 
     TConnectionFields pg = Mssql(false, "S", "D", "U", "P");
@@ -77,10 +78,64 @@ TEST(ConnectionText, ExtractConnectionParamValues) {
     EXPECT_EQ(ExtractConnectionParam(text, QStringLiteral("Data Source")), QStringLiteral("srv"));
     EXPECT_EQ(ExtractConnectionParam(text, QStringLiteral("Password")), QString());
     EXPECT_EQ(ExtractConnectionParam(text, QStringLiteral("User ID")), QStringLiteral("b"));
-    EXPECT_EQ(ExtractConnectionParam(text, QStringLiteral("Location")), QStringLiteral("x"));
+    EXPECT_EQ(ExtractConnectionParam(text, QStringLiteral("Location")), QStringLiteral("x;y"));
     EXPECT_EQ(ExtractConnectionParam(text, QStringLiteral("Empty")), QString());
     EXPECT_EQ(ExtractConnectionParam(text, QStringLiteral("Initial Catalog")), QString());
     EXPECT_EQ(ExtractConnectionParam(QStringLiteral("A=1\n2;"), QStringLiteral("A")), QStringLiteral("1\n2"));
+}
+
+// A value typed in the frame reaches the connection whole and adds no key of its own, in
+// every field; values that need no quotes are written exactly as typed.
+TEST(ConnectionText, TypedValuesPassWholeAndAddNoKeys) {
+    const QStringList awkward = {QStringLiteral("pa;ss"), QStringLiteral("p\"q"), QStringLiteral(" lead"),
+                                 QStringLiteral("trail "), QStringLiteral("'quoted'"), QStringLiteral("\"\""),
+                                 QStringLiteral("x;Integrated Security=SSPI"),
+                                 QStringLiteral("a\";Data Source=evil;b=\""), QStringLiteral("it's"), QStringLiteral("plain")};
+    const auto base = [] {
+        TConnectionFields fields = Mssql(false, QStringLiteral("srv"), QStringLiteral("Road"), QStringLiteral("u"),
+                                         QStringLiteral("p"));
+        fields.ServerType = TServerType::PostgreSQL;
+        fields.Driver = QLatin1String(PostgreSQLDriver);
+        return fields;
+    };
+    const QList<std::pair<const char*, QString TConnectionFields::*>> fieldsByKey = {
+        {"Data Source", &TConnectionFields::ServerName}, {"Location", &TConnectionFields::DBName},
+        {"User ID", &TConnectionFields::UserName}, {"Password", &TConnectionFields::Password}};
+    for (const QString& value : awkward) {
+        for (const auto& [key, member] : fieldsByKey) {
+            TConnectionFields fields = base();
+            fields.*member = value;
+            const QString text = BuildConnectionString(fields, 1);
+            const QString context = QStringLiteral("%1 = [%2]: %3").arg(QLatin1String(key), value, text);
+            TConnectionParams params;
+            ASSERT_NO_THROW(params = ParseConnectionString(text)) << context.toStdString();
+            EXPECT_EQ(params.Items.size(), 5) << context.toStdString();
+            EXPECT_EQ(params.Value(QLatin1String(key)), value) << context.toStdString();
+            EXPECT_FALSE(params.IntegratedSecurity()) << context.toStdString();
+
+            TConnectionFields back = base();
+            ReadConnectionText(back, text + QLatin1Char(';'));
+            EXPECT_EQ(back.*member, value) << context.toStdString();
+            EXPECT_EQ(BuildConnectionString(back, 1), text) << context.toStdString();
+            EXPECT_FALSE(back.NTAuthorization) << context.toStdString();
+        }
+    }
+    TConnectionFields plain = Mssql(false, QStringLiteral("srv,1433"), QStringLiteral("Road"), QStringLiteral("it's"),
+                                    QStringLiteral("p@ss w=rd"));
+    EXPECT_EQ(BuildConnectionString(plain, 1), QStringLiteral("Provider=SQLOLEDB.1;Data Source=srv,1433;Initial Catalog=Road;"
+                                                              "Persist Security Info=True;User ID=it's;Password=p@ss w=rd"));
+
+    // Typed in the real frame, a password survives the data-link dialog's Cancel.
+    TScriptedDialogs dialogs;
+    TDBConnectFrame frame(dialogs);
+    frame.SQLAuthorizationButton->setChecked(true);
+    frame.findChild<QLineEdit*>(QStringLiteral("UserNameEdit"))->setText(QStringLiteral("u"));
+    auto* password = frame.findChild<QLineEdit*>(QStringLiteral("PasswordEdit"));
+    QTest::keyClicks(password, QStringLiteral("a\";Integrated Security=SSPI;x='"));
+    dialogs.DataSource = [](const QString& initial) { return initial; };
+    frame.PromptDBClick();
+    EXPECT_EQ(password->text(), QStringLiteral("a\";Integrated Security=SSPI;x='"));
+    EXPECT_TRUE(frame.SQLAuthorizationButton->isChecked());
 }
 
 // PromptDBClick: Cancel gives the frame's own string back; a provider that is neither SQL

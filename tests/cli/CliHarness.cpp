@@ -4,10 +4,17 @@
 #include "common/TestFiles.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonDocument>
 #include <QProcess>
 #include <gtest/gtest.h>
 
 QString ImporterPath() { return QStringLiteral(ROAD_IMPORT_BIN); }
+
+QJsonObject ReadJsonObject(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
+}
 
 TToolRun RunTool(const QString& program, const QStringList& arguments, int timeoutMs,
                  const QStringList& environment) {
@@ -56,6 +63,12 @@ void MakeSampleSource(const QString& path, int titles, int rows, int seed, int f
     RunSampleTool({QStringLiteral("source"), path, QStringLiteral("--titles"), QString::number(titles),
                    QStringLiteral("--rows"), QString::number(rows), QStringLiteral("--seed"), QString::number(seed),
                    QStringLiteral("--first-title"), QString::number(firstTitle)});
+}
+
+TSampleFiles::TSampleFiles(int titles, int rows, int seed)
+    : Source(Dir.Path(QStringLiteral("source.db"))), Dest(Dir.Path(QStringLiteral("dest.db"))) {
+    MakeSampleSource(Source, titles, rows, seed);
+    MakeSampleDest(Dest, true);
 }
 
 void MakeSampleDest(const QString& path, bool withDictionaries) {

@@ -2,6 +2,9 @@
 // Running the built road-import and road-sample as a user would, and making the sample
 // databases the end-to-end tests import between.
 
+#include "common/TestFiles.h"
+
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -27,12 +30,24 @@ TToolRun RunImporter(const QStringList& arguments, const QStringList& environmen
 // "--source CONN --dest CONN" for two SQLite files, followed by further arguments.
 QStringList ImportArguments(const QString& sourcePath, const QString& destPath, const QStringList& more);
 
+// A temporary folder with a sample source (road-sample source) and an empty destination that
+// holds the dictionaries (road-sample empty --with-dictionaries).
+struct TSampleFiles {
+    TSampleFiles(int titles, int rows, int seed = 1);
+    TTestDir Dir;
+    QString Source;
+    QString Dest;
+};
+
 // road-sample source PATH --titles N --rows N --seed N [--first-title N]
 void MakeSampleSource(const QString& path, int titles, int rows, int seed = 1, int firstTitle = 1);
 // road-sample empty PATH [--with-dictionaries]
 void MakeSampleDest(const QString& path, bool withDictionaries);
 
 QString ImporterPath();
+
+// The JSON object a file holds (a --summary file), or an empty one when it cannot be read.
+QJsonObject ReadJsonObject(const QString& path);
 
 // Reads the runner's standard output until a line starting with `prefix` has arrived; the
 // lines read are appended to `lines`.

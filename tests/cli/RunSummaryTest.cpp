@@ -5,19 +5,11 @@
 #include "cli/SqliteInspector.h"
 #include "common/TestFiles.h"
 
-#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
 namespace {
-
-QJsonObject ReadSummary(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QJsonObject();
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
 
 // "inserted reused updated failed pulled_in" of a table in the summary.
 QString CountsText(const QJsonObject& counts) {
@@ -71,7 +63,7 @@ TEST(RunSummary, CountsMatchWhatTheDestinationReceivedAndReused) {
          summaryFile}));
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
 
-    const QJsonObject summary = ReadSummary(summaryFile);
+    const QJsonObject summary = ReadJsonObject(summaryFile);
     EXPECT_EQ(summary.value(QStringLiteral("outcome")).toString(), QStringLiteral("saved"));
     const QJsonArray titles = summary.value(QStringLiteral("titles")).toArray();
     ASSERT_EQ(titles.size(), 3);

@@ -1,16 +1,19 @@
 // wizard-screenshots: opens the real window on two SQLite files, walks its four pages as a
-// user would (the log page after a real, committed run) and writes one PNG per page, and one
-// of the data-link dialog.
+// user would (the log page after a real, committed run) and writes one PNG per page, one of
+// the data-link dialog and one of the file chooser behind its "...".
 // Usage: wizard-screenshots SOURCE.db DEST.db OUTPUT-DIR   (under an X server, e.g. Xvfb)
 
 #include "app/DBConnectFrame.h"
 #include "app/DataLinkDialog.h"
 #include "app/ErrorHandler.h"
 #include "app/PathraImportForm.h"
+#include "app/QtTranslation.h"
 #include "app/WizardDialogs.h"
 #include "db/ImportDBModule.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QTimer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -57,6 +60,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     app.setFont(WizardFont());
+    InstallQtTranslation();
     QDir().mkpath(args[3]);
     TImportDBModule module;
     TPathraImportForm form(module, dialogs);
@@ -85,5 +89,15 @@ int main(int argc, char** argv) {
     dataLink.show();
     dataLink.TestConnection();
     ok = ok && QTest::qWaitForWindowExposed(&dataLink) && Shoot(dataLink, dir + QStringLiteral("5-data-link.png"));
+    // The chooser is modal: it is pictured and closed from the event loop it runs.
+    bool chooserShot = false;
+    QTimer::singleShot(500, [&] {
+        if (QWidget* chooser = QApplication::activeModalWidget(); chooser && chooser != &dataLink) {
+            chooserShot = Shoot(*chooser, dir + QStringLiteral("6-file-chooser.png"));
+            chooser->close();
+        }
+    });
+    QTest::mouseClick(dataLink.findChild<QPushButton*>(QStringLiteral("BrowseButton")), Qt::LeftButton);
+    ok = ok && chooserShot;
     return ok && !dialogs.Failed ? 0 : 1;
 }
