@@ -63,7 +63,7 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     const TImportClaims claims(source, dest);
     try {
         PrepareTitleImport(plan, frontEnd, source, dest);
-    } catch (const EGuidColumnMissing&) {
+    } catch (const EPreparationStopped&) {
         // The GUID phase has announced itself and disabled the buttons; no finishing step
         // follows a stopped preparation, so the display is reset here. A table is left
         // without its column also when its database is locked by another program.

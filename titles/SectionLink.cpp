@@ -8,7 +8,7 @@
 #include "db/Dialect.h"
 #include "titles/HousekeepingLog.h"
 
-void AddSectionLink(TADOConnection& connection) {
+QString AddSectionLink(TADOConnection& connection) {
     try {
         TADOQuery query(&connection);
         // References to sections that do not exist would keep the key from being added.
@@ -19,8 +19,11 @@ void AddSectionLink(TADOConnection& connection) {
         connection.Dialect().AddForeignKey(connection, QStringLiteral("Дорожный_объект"), QStringLiteral("Код_участка"),
                                            QStringLiteral("Межузловой_участок"), QStringLiteral("Код_участка"));
     } catch (...) {
-        LogHousekeepingError(QStringLiteral("Ошибка создания связей"), CurrentErrorMessage());
+        const QString reason = CurrentErrorMessage();
+        LogHousekeepingError(QStringLiteral("Ошибка создания связей"), reason);
+        return reason;
     }
+    return QString();
 }
 
 void DropSectionLink(TADOConnection& connection) {

@@ -50,6 +50,21 @@ static void RequireGuidColumns(const QVector<TGuidColumnFailure>& failures, cons
     throw EGuidColumnMissing(message);
 }
 
+// Without the section link the copier would carry Дорожный_объект.Код_участка as a plain
+// value: the source's keys would point at other titles' sections in the destination. The
+// run stops before any row is copied, as without a GUID column.
+static void RequireSectionLink(const QString& failure, TADOConnection& source, TADOConnection& dest,
+                               const TImportPlan& plan) {
+    if (failure.isEmpty()) return;
+    DropSectionLink(source);
+    DropGuidColumns(plan, source);
+    DropGuidColumns(plan, dest);
+    const QString message = QStringLiteral("Импорт невозможен: Ошибка создания связей в базе-источнике \"") +
+                            DatabaseName(source.ConnectionString) + QStringLiteral("\": ") + failure.simplified();
+    WriteLog(message, 1);
+    throw EPreparationStopped(message);
+}
+
 void PrepareTitleImport(TImportPlan& plan, TTitleFrontEnd& frontEnd, TADOConnection& source, TADOConnection& dest) {
     // "Игнорировать" in the duplicate box starts the preparation over on the titles that
     // are still ticked.
@@ -83,7 +98,7 @@ void PrepareTitleImport(TImportPlan& plan, TTitleFrontEnd& frontEnd, TADOConnect
                            {&source});
         RequireGuidColumns(CreateGuidColumns(plan, dest), QStringLiteral("базы-приемника"), dest, plan,
                            {&source, &dest});
-        AddSectionLink(source);
+        RequireSectionLink(AddSectionLink(source), source, dest, plan);
         return;
     }
 }

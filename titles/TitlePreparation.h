@@ -24,15 +24,22 @@ void FillListFromTable(const QString& table, TTitleFrontEnd& list, const QString
 // Fills ImportTableList and RowSelectionList (emptied first) and appends the match lists,
 // then prepares both databases. Ends with EAbort, after telling the user, when it refuses
 // the run (no title ticked; duplicates not ignored). Database errors of the walk propagate.
-// A table of either database left without a usable GUID column stops the run with
-// EGuidColumnMissing, after the GUID columns made so far are removed again.
+// A table of either database left without a usable GUID column, or a section link that could
+// not be made, stops the run with EPreparationStopped, after the GUID columns made so far
+// are removed again.
 void PrepareTitleImport(TImportPlan& plan, TTitleFrontEnd& frontEnd, TADOConnection& source,
                         TADOConnection& dest);
 
-// The run cannot go on: a table has no GUID column by which its copied rows are found.
-class EGuidColumnMissing : public Exception {
+// The run cannot go on: the databases could not be made ready for the copy.
+class EPreparationStopped : public Exception {
 public:
     using Exception::Exception;
+};
+
+// A table has no GUID column by which its copied rows are found.
+class EGuidColumnMissing : public EPreparationStopped {
+public:
+    using EPreparationStopped::EPreparationStopped;
 };
 
 // A table that ended up without a usable GUID column, and the server's reason.
@@ -44,10 +51,11 @@ struct TGuidColumnFailure {
 // The temporary GUID columns of every table of ImportTableList, and the section link of the
 // source. None of them raises: errors go to the diagnostic log. CreateGuidColumns answers
 // the tables whose column could be neither added nor filled (a column that an interrupted
-// run left behind and that is filled afresh is usable).
+// run left behind and that is filled afresh is usable); AddSectionLink answers the server's
+// reason when the link could not be made, or an empty text.
 QVector<TGuidColumnFailure> CreateGuidColumns(const TImportPlan& plan, TADOConnection& connection);
 void DropGuidColumns(const TImportPlan& plan, TADOConnection& connection);
-void AddSectionLink(TADOConnection& connection);
+QString AddSectionLink(TADOConnection& connection);
 void DropSectionLink(TADOConnection& connection);
 
 // The clean-up half of the finishing step: the GUID columns of the source, then of the

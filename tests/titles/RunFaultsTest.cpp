@@ -50,14 +50,14 @@ protected:
         for (int i = 0; i < run.ItemCount(); ++i) run.SetItemChecked(i, true);
     }
 
-    // The message of the database error the run ended with.
+    // The message of the error the run ended with.
     QString RunEndingMessage(TCleanUpFrontEnd& run) {
         try {
             RunTitleImport(run, Plan, Source, Dest);
-        } catch (const EDatabaseError& error) {
+        } catch (const Exception& error) {
             return error.message();
         }
-        ADD_FAILURE() << "the run did not end with a database error";
+        ADD_FAILURE() << "the run did not end with an error";
         return QString();
     }
 
@@ -99,4 +99,25 @@ TEST_F(RunFaults, ATransactionTheServerEndedStopsTheRunAndSavesNothing) {
         EXPECT_EQ(run.Memo.last(), QStringLiteral("Ошибка импорта"));
         EXPECT_EQ(Snapshot(Dest), before);
     }
+}
+
+// The section link cannot be made in the source (here a trigger refuses the update that
+// clears references to sections that do not exist): without it the road objects would keep
+// their source's section keys and point at other titles' sections. The preparation stops
+// before any row is copied, names the source and the reason, and removes what it made.
+TEST_F(RunFaults, ASectionLinkThatCannotBeMadeStopsThePreparation) {
+    TCleanUpFrontEnd run;
+    PrepareRun(run, 2, 4);
+    Execute(Source, QStringLiteral("create trigger refuse before update of Код_участка on Дорожный_объект "
+                                   "begin select raise(abort, 'участок не меняется'); end"));
+    const QStringList sourceBefore = Snapshot(Source);
+    const QStringList destBefore = Snapshot(Dest);
+
+    EXPECT_EQ(RunEndingMessage(run).toStdString(),
+              (QStringLiteral("Импорт невозможен: Ошибка создания связей в базе-источнике \"") +
+               QFileInfo(SourcePath).canonicalFilePath() + QStringLiteral("\": участок не меняется"))
+                  .toStdString());
+    EXPECT_TRUE(run.Events.filter(QStringLiteral("ask ")).isEmpty());
+    EXPECT_EQ(Snapshot(Source), sourceBefore);
+    EXPECT_EQ(Snapshot(Dest), destBefore);
 }
