@@ -6,6 +6,7 @@
 #include "db/DatabaseInUse.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
@@ -63,6 +64,8 @@ public:
         const QByteArray name = QFile::encodeName(file);
         for (;;) {
             Descriptor = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+            // A lock file another user made is locked through a descriptor for reading.
+            if (Descriptor < 0 && errno == EACCES) Descriptor = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
             if (Descriptor < 0) RaiseCannotClaim(file, QString::fromLocal8Bit(std::strerror(errno)));
             if (::flock(Descriptor, LOCK_EX | LOCK_NB) != 0) {
                 const int error = errno;
@@ -90,10 +93,39 @@ private:
     int Descriptor = -1;
 };
 
+// The file's identity: another name of it (a hard link) names the same lock. The system's
+// lock folder is shared by every user of the machine; the temporary folder serves without one.
+QString IdentityLockFile(const QString& databaseFile) {
+    struct stat identity {};
+    if (::stat(QFile::encodeName(databaseFile).constData(), &identity) != 0)
+        RaiseCannotClaim(databaseFile, QString::fromLocal8Bit(std::strerror(errno)));
+    const QString folder = QFileInfo(QStringLiteral("/run/lock")).isWritable() ? QStringLiteral("/run/lock")
+                                                                                : QDir::tempPath();
+    return folder + QStringLiteral("/road-import-%1-%2.lock")
+                        .arg(static_cast<qulonglong>(identity.st_dev))
+                        .arg(static_cast<qulonglong>(identity.st_ino));
+}
+
+// Two locks: the file beside the database, which every machine that shares the folder sees,
+// and the file of its identity, which every name of it on this machine leads to.
+class TSqliteClaimHold : public TImportClaimHold {
+public:
+    explicit TSqliteClaimHold(const QString& databaseFile)
+        : BesideDatabase(databaseFile + QStringLiteral(".import-lock")), OfIdentity(IdentityLockFile(databaseFile)) {}
+
+private:
+    TClaimFileHold BesideDatabase;
+    TClaimFileHold OfIdentity;
+};
+
 #endif
 
 }  // namespace
 
 std::unique_ptr<TImportClaimHold> TakeSqliteImportClaim(const QString& databaseFile) {
+#ifdef Q_OS_WIN
     return std::make_unique<TClaimFileHold>(databaseFile + QStringLiteral(".import-lock"));
+#else
+    return std::make_unique<TSqliteClaimHold>(databaseFile);
+#endif
 }
