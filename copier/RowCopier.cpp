@@ -5,13 +5,17 @@
 #include "copier/CopyPlan.h"
 #include "copier/KeyMaps.h"
 #include "copier/ParamSetters.h"
+#include "copier/RowBatch.h"
+#include "copier/SourceReadAhead.h"
 #include "copier/RunCounts.h"
 #include "copier/Transaction.h"
 #include "db/ADOQuery.h"
 #include "db/DatabaseInUse.h"
+#include "db/RunEnding.h"
 #include "support/EAbort.h"
 
 #include <exception>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -28,7 +32,7 @@ struct TCycleReference {
     int Key = 0;
 };
 
-class TTableCopier {
+class TTableCopier : public TBatchRowOwner {
 public:
     TTableCopier(const QString& table, TKeyMaps& keyMaps, const TStringList& matchTables,
                  const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest, bool nested)
@@ -37,6 +41,9 @@ public:
           SourceQuery(&source) {}
 
     int Run(const QString& selection, bool keyFirst);
+
+    void FinishRow(const TBatchRow& row) override;
+    void ReplayRow(const TBatchRow& row) override;
 
 private:
     void PrepareStatements(const QString& selection, bool keyFirst);
@@ -52,7 +59,13 @@ private:
     int RecordRow(int sourceKey, int result);
     void AskAfterUserStop();
     void FailRow(std::optional<int> sourceKey, const QString& message);
+    void ReportFailedRow(TRowFailureKind step, const QString& keyText, const QString& message);
+    void RaiseWhenTransactionEnded(const QString& message);
     void CountHandledRow();
+    void CountProgress();
+    int AddToBatch(int sourceKey);
+    void PullReferencesNext();
+    void ReportNestedInsert(int sourceKey);
 
     const QString Table;
     TKeyMaps& KeyMaps;
@@ -75,12 +88,22 @@ private:
     std::vector<TCycleReference> Cycles;
     bool Inserted = false;
     bool Updated = false;
+
+    // Rows on their way in a batch (RowBatch.h), where the destination takes batches; the
+    // result of the last row the batch settled.
+    std::unique_ptr<TRowBatch> Batch;
+    int BatchResult = -1;
+    // The source rows read ahead for the rows this call pulls in, where the source takes batches.
+    std::unique_ptr<TSourceRowCache> ReadAhead;
 };
 
 int TTableCopier::Run(const QString& selection, bool keyFirst) {
     KeyFirst = keyFirst;
     if (KeyMaps.Counts) KeyMaps.Counts->Of(Table);  // the table takes its place in the counts' order
     PrepareStatements(selection, keyFirst);
+    // Where the destination takes batches, rows travel in them, a pulled row in one of its own.
+    if (Dest.BatchRows() > 1) Batch = std::make_unique<TRowBatch>(Dest, Plan.HasSetList && !Nested, *this);
+    if (Batch && !Nested && Source.BatchRows() > 1) ReadAhead = std::make_unique<TSourceRowCache>();
     int result = -1;
     while (!SourceQuery.Eof()) {
         // Reading the key belongs to the row: a key that is no integer fails that row only.
@@ -95,6 +118,8 @@ int TTableCopier::Run(const QString& selection, bool keyFirst) {
         } catch (const EDatabaseInUse&) {
             // Every further row would wait for the same lock: the run ends instead.
             throw;
+        } catch (const ERunEnding&) {
+            throw;
         } catch (const EAbort&) {
             result = -1;
             AskAfterUserStop();
@@ -106,6 +131,10 @@ int TTableCopier::Run(const QString& selection, bool keyFirst) {
             FailRow(sourceKey, QString::fromUtf8(e.what()));
         }
     }
+    if (Batch && !Batch->IsEmpty()) {
+        Batch->Send();
+        result = BatchResult;
+    }
     SourceQuery.Close();
     return result;
 }
@@ -116,14 +145,17 @@ void TTableCopier::PrepareStatements(const QString& selection, bool keyFirst) {
     UpdateQuery.SetSQL(Plan.UpdateText);
     ProbeQuery.SetSQL(Plan.ProbeText);
     SourceQuery.SetSQL(Plan.SourceText);
-    SourceQuery.Open();
+    if (!OpenReadAhead(SourceQuery, Table, selection)) SourceQuery.Open();
 }
 
 int TTableCopier::HandleRow(int sourceKey) {
+    if (Batch && Batch->Holds(sourceKey)) Batch->Send();
     int result = -1;
     int mapped = 0;
     if (KeyMaps.Lookup(Table, sourceKey, mapped)) result = mapped;
     if (RowNeedsHandling(result)) {
+        // The rows a batch holds are settled before this row's references are copied.
+        if (Batch && !ReferencesCopied(Plan, SourceQuery, KeyMaps)) PullReferencesNext();
         // References name rows by their primary key; a row keyed by its first match column
         // cannot be told apart from them, so it is not marked (a cycle through it is still
         // caught one level further down, where the row is copied by its primary key).
@@ -132,14 +164,25 @@ int TTableCopier::HandleRow(int sourceKey) {
         Cycles.clear();
         Inserted = Updated = false;
         BindColumns();
+        // A row that waits for a reference cycle to close is settled alone.
+        if (Batch && Cycles.empty()) return AddToBatch(sourceKey);
         result = ProbeOrInsert(sourceKey);
         result = RecordRow(sourceKey, result);
         CountHandledRow();
+    } else if (Batch && !Batch->IsEmpty()) {
+        // Settled in its turn, after the rows before it.
+        Batch->Add({sourceKey, false, {}, {}, {}, result});
+        SourceQuery.Next();
+        return result;
     }
-    ++RowCount;
-    if (OnRowProgress) OnRowProgress(Table, RowCount);
+    CountProgress();
     SourceQuery.Next();
     return result;
+}
+
+void TTableCopier::CountProgress() {
+    ++RowCount;
+    if (OnRowProgress) OnRowProgress(Table, RowCount);
 }
 
 // A row already copied costs nothing, except where the key itself is copied and several
@@ -227,9 +270,7 @@ int TTableCopier::ProbeOrInsert(int sourceKey) {
         ExecuteWriting(InsertQuery);
         Inserted = true;
         Step = TRowFailureKind::Probe;
-        if (Nested)
-            ReportCopierLine(QStringLiteral("  Добавлена запись в таблицу ") + Table + QStringLiteral(" с кодом ") +
-                             QString::number(sourceKey));
+        if (Nested) ReportNestedInsert(sourceKey);
         ProbeQuery.Close();
         ProbeQuery.Open();
         // Recording any other key would send every reference to this row to a wrong row.
@@ -263,6 +304,11 @@ void TTableCopier::ExecuteWriting(TADOQuery& statement) {
     }
 }
 
+void TTableCopier::ReportNestedInsert(int sourceKey) {
+    ReportCopierLine(QStringLiteral("  Добавлена запись в таблицу ") + Table + QStringLiteral(" с кодом ") +
+                     QString::number(sourceKey));
+}
+
 int TTableCopier::RecordRow(int sourceKey, int result) {
     result = KeyMaps.Record(Table, sourceKey, result);
     for (const TCycleReference& cycle : Cycles) {
@@ -277,6 +323,8 @@ int TTableCopier::RecordRow(int sourceKey, int result) {
 }
 
 void TTableCopier::AskAfterUserStop() {
+    // The rows before the stopped one are settled first, as they were before it without batches.
+    if (Batch) Batch->Send();
     const TMsgDlgButtons yesNo = TMsgDlgBtn::mbYes | TMsgDlgBtn::mbNo;
     if (ShowCenteredMessage(QStringLiteral("Операция прервана пользователем. Продолжить?"),
                             TMsgDlgType::mtConfirmation, yesNo) != mrNo)
@@ -308,16 +356,84 @@ void TTableCopier::CountHandledRow() {
 }
 
 void TTableCopier::FailRow(std::optional<int> sourceKey, const QString& message) {
+    const TRowFailureKind step = Step;
+    // The rows before this one are settled and reported first.
+    if (Batch) Batch->Send();
     // A key that could not be read as an integer is named as the source holds it.
     const QString keyText = sourceKey ? QString::number(*sourceKey) : SourceQuery.Fields(0).AsString();
     SourceQuery.Next();
+    ReportFailedRow(step, keyText, message);
+    if (sourceKey) DropDeferredReferences(KeyMaps, Table, *sourceKey);
+}
+
+void TTableCopier::ReportFailedRow(TRowFailureKind step, const QString& keyText, const QString& message) {
     if (KeyMaps.Counts) {
         TTableCounts& counts = KeyMaps.Counts->Of(Table);
         ++counts.Failed;
-        ++counts.Failures[Step];
+        ++counts.Failures[step];
     }
     ReportRowFailure(Table, keyText, message);
-    if (sourceKey) DropDeferredReferences(KeyMaps, Table, *sourceKey);
+}
+
+// The row's columns are bound: it travels in the batch, which settles it later.
+int TTableCopier::AddToBatch(int sourceKey) {
+    Batch->Add({sourceKey, true, {ProbeQuery.SQL(), ProbeQuery.BoundParameters(), true},
+                {InsertQuery.SQL(), InsertQuery.BoundParameters(), false},
+                {UpdateQuery.SQL(), UpdateQuery.BoundParameters(), false}});
+    SourceQuery.Next();
+    return -1;
+}
+
+// Before the first row whose references are not copied yet, the source rows that the rest of
+// the selection refers to are read ahead, so that each row pulled in costs no statement of
+// its own on the source.
+void TTableCopier::PullReferencesNext() {
+    Batch->Send();
+    if (ReadAhead && !ReadAhead->Done) ReadReferencedRowsAhead(Plan, SourceQuery, KeyMaps, MatchTables, MatchColumns, Source, Dest, *ReadAhead);
+}
+
+void TTableCopier::FinishRow(const TBatchRow& row) {
+    BatchResult = row.Result;
+    if (row.Inserted && Nested) ReportNestedInsert(row.SourceKey);
+    if (row.Handled) {
+        Cycles.clear();
+        Inserted = row.Inserted;
+        Updated = row.Updated;
+        BatchResult = RecordRow(row.SourceKey, row.Result);
+        CountHandledRow();
+    }
+    CountProgress();
+}
+
+void TTableCopier::ReplayRow(const TBatchRow& row) {
+    SetBoundParams(ProbeQuery, row.Probe.Params);
+    SetBoundParams(InsertQuery, row.Insert.Params);
+    SetBoundParams(UpdateQuery, row.Update.Params);
+    Cycles.clear();
+    Inserted = Updated = false;
+    try {
+        TBatchRow settled = row;
+        settled.Result = ProbeOrInsert(row.SourceKey);
+        settled.Inserted = Inserted;
+        settled.Updated = Updated;
+        FinishRow(settled);
+    } catch (const ERunEnding&) {
+        throw;
+    } catch (const EDatabaseInUse&) {
+        throw;
+    } catch (const Exception& e) {
+        BatchResult = -1;
+        ReportFailedRow(Step, QString::number(row.SourceKey), e.message());
+        RaiseWhenTransactionEnded(e.message());
+    } catch (const std::exception& e) {
+        BatchResult = -1;
+        ReportFailedRow(Step, QString::number(row.SourceKey), QString::fromUtf8(e.what()));
+    }
+}
+
+// After a row failed: a transaction the server ended would commit every later row by itself.
+void TTableCopier::RaiseWhenTransactionEnded(const QString& message) {
+    if (!Dest.TransactionStands()) throw ETransactionEnded(message);
 }
 
 }  // namespace

@@ -50,26 +50,37 @@ int PlaceholderNameLength(const QString& sql, int pos) {
     return end - pos - 1;
 }
 
-TPositionalText ToPositionalPlaceholders(const QString& sql) {
-    TPositionalText result;
-    result.Text.reserve(sql.size());
+QVector<TPlaceholder> PlaceholdersOf(const QString& sql) {
+    QVector<TPlaceholder> placeholders;
     int pos = 0;
     while (pos < sql.size()) {
         const int skipped = SkipQuotedOrComment(sql, pos);
         if (skipped != pos) {
-            result.Text += QStringView(sql).mid(pos, skipped - pos);
             pos = skipped;
             continue;
         }
         const int length = PlaceholderNameLength(sql, pos);
         if (length > 0) {
-            result.Names.append(sql.mid(pos + 1, length));
-            result.Text += QLatin1Char('?');
+            placeholders.append({pos, length, sql.mid(pos + 1, length)});
             pos += length + 1;
             continue;
         }
-        result.Text += sql[pos++];
+        ++pos;
     }
+    return placeholders;
+}
+
+TPositionalText ToPositionalPlaceholders(const QString& sql) {
+    TPositionalText result;
+    result.Text.reserve(sql.size());
+    int copied = 0;
+    for (const TPlaceholder& placeholder : PlaceholdersOf(sql)) {
+        result.Text += QStringView(sql).mid(copied, placeholder.Start - copied);
+        result.Text += QLatin1Char('?');
+        result.Names.append(placeholder.Name);
+        copied = placeholder.Start + placeholder.Length + 1;
+    }
+    result.Text += QStringView(sql).mid(copied);
     return result;
 }
 
@@ -95,6 +106,19 @@ bool HasStatementText(const QString& sql) {
         ++pos;
     }
     return false;
+}
+
+bool HoldsOneStatement(const QString& sql) {
+    int pos = 0;
+    while (pos < sql.size()) {
+        const int skipped = SkipQuotedOrComment(sql, pos);
+        if (skipped != pos) {
+            pos = skipped;
+            continue;
+        }
+        if (sql[pos++] == QLatin1Char(';')) return !HasStatementText(sql.mid(pos));
+    }
+    return true;
 }
 
 QString SqlStringLiteral(const QString& text) {

@@ -8,7 +8,7 @@ build=${1:-"$here/build"}
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
-  unixodbc-dev tdsodbc libsqlite3-dev sqlite3
+  unixodbc-dev tdsodbc libsqlite3-dev sqlite3 libpq-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   postgresql-15
