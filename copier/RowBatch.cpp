@@ -1,4 +1,4 @@
-// Rows of one table sent together: foretold, written and proven, or replayed one at a time.
+// Rows sent to the destination together: foretold, written and proven, or replayed one at a time.
 
 #include "copier/RowBatch.h"
 
@@ -17,6 +17,10 @@ namespace {
 // A batch never shrinks below this after failures: a batch of a few rows still costs fewer
 // waits for the server than the rows alone.
 constexpr int SmallestBatch = 8;
+
+TRowBatch* CurrentBatch = nullptr;
+
+QString RowKey(const QString& table, int sourceKey) { return table + QLatin1Char('|') + QString::number(sourceKey); }
 
 // The destination key in the first row of a probe's answer, as a whole number.
 bool KeyOf(const TRowSet& rows, int& key) {
@@ -74,60 +78,67 @@ QString LooseMatchValues(const TBatchStatement& probe) {
     return values.join(QChar(0x1F));
 }
 
-TRowBatch::TRowBatch(TADOConnection& dest, bool updates, TBatchRowOwner& owner)
-    : Dest(dest), Updates(updates), Owner(owner), MaxRows(std::max(dest.BatchRows(), SmallestBatch)),
-      Capacity(MaxRows) {}
+TRowBatch::TRowBatch(TADOConnection& dest)
+    : Dest(dest), MaxRows(std::max(dest.BatchRows(), SmallestBatch)), Capacity(MaxRows), Previous(CurrentBatch) {
+    CurrentBatch = this;
+}
+
+TRowBatch::~TRowBatch() { CurrentBatch = Previous; }
+
+TRowBatch* TRowBatch::Current() { return CurrentBatch; }
+
+bool TRowBatch::Holds(const QString& table, int sourceKey) const { return Keys.contains(RowKey(table, sourceKey)); }
+
+bool TRowBatch::HoldsRowsOf(const TBatchRowOwner* owner) const {
+    return std::any_of(Rows.begin(), Rows.end(), [owner](const TBatchRow& row) { return row.Owner == owner; });
+}
 
 void TRowBatch::Add(const TBatchRow& row) {
-    const QString match = row.Handled ? LooseMatchValues(row.Probe) : QString();
+    const QString match = row.Handled ? row.Table + QChar(0x1E) + LooseMatchValues(row.Probe) : QString();
     // A row inserted by the batch must be found by a later row with the same match values.
     if (row.Handled && MatchValues.contains(match)) Send();
     Rows.push_back(row);
-    Keys.insert(row.SourceKey);
+    Keys.insert(RowKey(row.Table, row.SourceKey));
     if (row.Handled) MatchValues.insert(match);
     if (static_cast<int>(Rows.size()) >= Capacity) Send();
 }
 
 void TRowBatch::Send() {
     if (Rows.empty()) return;
-    const bool anyHandled = std::any_of(Rows.begin(), Rows.end(), [](const TBatchRow& row) { return row.Handled; });
-    bool written = !anyHandled;
-    if (anyHandled) {
-        try {
-            written = Write(Foretell());
-        } catch (const ERunEnding&) {
-            Rows.clear();
-            throw;
-        } catch (const EDatabaseInUse&) {
-            Rows.clear();
-            throw;
-        } catch (const EDatabaseError& error) {
-            // What failed was undone with its batch, unless the server ended the transaction.
-            if (!Dest.TransactionStands()) {
-                Rows.clear();
-                throw ETransactionEnded(error.message());
-            }
-        }
-    }
+    // Taken out first: whatever happens, no row is sent twice.
     std::vector<TBatchRow> rows;
     rows.swap(Rows);
     Keys.clear();
     MatchValues.clear();
+    const bool anyHandled = std::any_of(rows.begin(), rows.end(), [](const TBatchRow& row) { return row.Handled; });
+    bool written = !anyHandled;
+    if (anyHandled) {
+        try {
+            written = Write(rows, Foretell(rows));
+        } catch (const ERunEnding&) {
+            throw;
+        } catch (const EDatabaseInUse&) {
+            throw;
+        } catch (const EDatabaseError& error) {
+            // What failed was undone with its batch, unless the server ended the transaction.
+            if (!Dest.TransactionStands()) throw ETransactionEnded(error.message());
+        }
+    }
     Capacity = written ? std::min(MaxRows, Capacity * 2) : std::max(SmallestBatch, Capacity / 2);
     for (const TBatchRow& row : rows) {
-        if (written || !row.Handled) Owner.FinishRow(row);
-        else Owner.ReplayRow(row);
+        if (written || !row.Handled) row.Owner->FinishRow(row);
+        else row.Owner->ReplayRow(row);
     }
 }
 
-QVector<TRowSet> TRowBatch::Foretell() {
+QVector<TRowSet> TRowBatch::Foretell(const std::vector<TBatchRow>& rows) {
     QVector<TBatchStatement> probes;
-    for (const TBatchRow& row : Rows)
+    for (const TBatchRow& row : rows)
         if (row.Handled) probes.append(row.Probe);
     return Dest.RunBatch(probes);
 }
 
-bool TRowBatch::Write(const QVector<TRowSet>& foretold) {
+bool TRowBatch::Write(std::vector<TBatchRow>& rows, const QVector<TRowSet>& foretold) {
     // Per handled row, in the answers of the batch: its probe again (-1: until a row of the
     // batch is inserted, the destination is as the first probes saw it), and the answer that
     // holds its key (-1: the first probe's).
@@ -135,7 +146,7 @@ bool TRowBatch::Write(const QVector<TRowSet>& foretold) {
     QVector<int> probeAt, keyAt;
     bool insertedBefore = false;
     int handled = 0;
-    for (const TBatchRow& row : Rows) {
+    for (const TBatchRow& row : rows) {
         if (!row.Handled) continue;
         const bool found = !foretold[handled++].Rows.isEmpty();
         probeAt.append(insertedBefore ? static_cast<int>(statements.size()) : -1);
@@ -144,7 +155,7 @@ bool TRowBatch::Write(const QVector<TRowSet>& foretold) {
             statements.append(row.Insert);
             statements.append(row.Probe);
             insertedBefore = true;
-        } else if (Updates) {
+        } else if (row.Updates) {
             statements.append(row.Update);
         }
         keyAt.append(found ? probeAt.last() : static_cast<int>(statements.size()) - 1);
@@ -152,14 +163,14 @@ bool TRowBatch::Write(const QVector<TRowSet>& foretold) {
     const QVector<TRowSet> answers = statements.isEmpty() ? QVector<TRowSet>() : Dest.RunBatch(statements);
     bool asForetold = true;
     handled = 0;
-    for (TBatchRow& row : Rows) {
+    for (TBatchRow& row : rows) {
         if (!row.Handled) continue;
         const bool found = !foretold[handled].Rows.isEmpty();
         if (probeAt[handled] >= 0) asForetold = asForetold && answers[probeAt[handled]].Rows.isEmpty() != found;
         const TRowSet& keyAnswer = keyAt[handled] >= 0 ? answers[keyAt[handled]] : foretold[handled];
         asForetold = asForetold && KeyOf(keyAnswer, row.Result);
         row.Inserted = !found;
-        row.Updated = found && Updates;
+        row.Updated = found && row.Updates;
         ++handled;
     }
     if (asForetold) return true;

@@ -1,17 +1,19 @@
 #pragma once
-// Rows of one table sent to the destination together, where its backend takes batches
-// (TADOConnection::BatchRows): the probes of all rows travel in one batch, then, in the rows'
+// Rows sent to the destination together, where its backend takes batches
+// (TADOConnection::BatchRows). One batch serves a table's copy and every nested call under it,
+// so that rows travel in the order in which they would run one at a time: a row pulled in
+// through a reference joins the rows of its caller that wait, and the batch is sent when the
+// caller needs the pulled row's key. The probes of all rows travel first; then, in the rows'
 // order, the statements each row takes without batches (insert and probe, or update), each
-// row after the first insert led by its probe again. The first probes foretell which rows are
-// found; the second ones prove it, so that every row meets exactly what it would have met
-// alone. A row pulled in through a reference travels in a batch of its own: two waits for the
-// server instead of three. A batch that fails, or whose foretelling was wrong, is
-// undone and its rows replayed one at a time, each failure reported as alone; when the server
-// has ended the transaction instead, the run ends (ETransactionEnded) and nothing is replayed.
+// row after the batch's first insert led by its probe again. The first probes foretell which
+// rows are found, the second ones prove it, so that every row meets exactly what it would have
+// met alone. A batch that fails, or whose foretelling was wrong, is undone and its rows
+// replayed one at a time, each failure reported as alone; when the server has ended the
+// transaction instead, the run ends (ETransactionEnded) and nothing is replayed.
 //
-// Rows of a batch do not depend on each other: the table copier holds a row back until the
-// batch is sent when it refers to a row not copied yet, when it is a row of the batch, or
-// when its match values look like those of a row of the batch.
+// Rows of a batch do not depend on each other: the copier sends the batch before a row that
+// refers to a row of the batch, that is one of them, or whose match values look like those
+// of a row of its table in the batch.
 
 #include "db/RowSet.h"
 
@@ -25,9 +27,14 @@ class TADOQuery;
 struct TCopyPlan;
 struct TKeyMaps;
 
+class TBatchRowOwner;
+
 struct TBatchRow {
+    TBatchRowOwner* Owner = nullptr;  // the copy the row belongs to
+    QString Table;
     int SourceKey = 0;
     bool Handled = true;  // false: a row already copied, which costs no statement
+    bool Updates = false;  // a row found in the destination is updated
     TBatchStatement Probe, Insert, Update;
     // What the batch made of it: the destination key, and whether it was inserted or updated.
     int Result = -1;
@@ -35,7 +42,7 @@ struct TBatchRow {
     bool Updated = false;
 };
 
-// What becomes of the rows of a batch, each in its turn: the table copier's part.
+// What becomes of the rows of a batch, each in its turn: the part of the copy they belong to.
 class TBatchRowOwner {
 public:
     virtual ~TBatchRowOwner() = default;
@@ -47,33 +54,38 @@ public:
 
 class TRowBatch {
 public:
-    // updates: a row found in the destination is updated.
-    TRowBatch(TADOConnection& dest, bool updates, TBatchRowOwner& owner);
+    explicit TRowBatch(TADOConnection& dest);  // becomes the current batch, for the calls under it
+    ~TRowBatch();                              // the one before it is current again
+    TRowBatch(const TRowBatch&) = delete;
+    TRowBatch& operator=(const TRowBatch&) = delete;
+
+    static TRowBatch* Current();
 
     bool IsEmpty() const { return Rows.empty(); }
-    // Whether the source row waits among the rows held.
-    bool Holds(int sourceKey) const { return Keys.contains(sourceKey); }
+    // Whether the source row of the table waits among the rows held.
+    bool Holds(const QString& table, int sourceKey) const;
+    // Whether rows of this copy wait among them.
+    bool HoldsRowsOf(const TBatchRowOwner* owner) const;
     // Adds a row; the rows held are sent first when the row's match values look like those of
-    // one of them, and the batch is sent when it is full.
+    // one of its table, and the batch is sent when it is full.
     void Add(const TBatchRow& row);
-    // Sends the rows held; each then reaches the owner, in order.
+    // Sends the rows held; each then reaches its owner, in order.
     void Send();
 
 private:
     // The probes' answers, one per handled row.
-    QVector<TRowSet> Foretell();
-    // Runs the rows' own statements; false when a row met other than foretold (the batch is
-    // then undone).
-    bool Write(const QVector<TRowSet>& foretold);
+    QVector<TRowSet> Foretell(const std::vector<TBatchRow>& rows);
+    // Runs the rows' own statements and notes what became of each; false when a row met other
+    // than foretold (the batch is then undone).
+    bool Write(std::vector<TBatchRow>& rows, const QVector<TRowSet>& foretold);
 
     TADOConnection& Dest;
-    const bool Updates;
-    TBatchRowOwner& Owner;
     int MaxRows;
     int Capacity;
     std::vector<TBatchRow> Rows;
-    QSet<int> Keys;
+    QSet<QString> Keys;
     QSet<QString> MatchValues;
+    TRowBatch* Previous;
 };
 
 // Whether every reference of the source's current row names a row copied already, so that

@@ -2,22 +2,16 @@
 
 #include "copier/Callbacks.h"
 #include "copier/CopierLog.h"
-#include "copier/CopyPlan.h"
 #include "copier/KeyMaps.h"
 #include "copier/ParamSetters.h"
-#include "copier/RowBatch.h"
-#include "copier/SourceReadAhead.h"
-#include "copier/RunCounts.h"
+#include "copier/TableCopier.h"
 #include "copier/Transaction.h"
-#include "db/ADOQuery.h"
 #include "db/DatabaseInUse.h"
 #include "db/RunEnding.h"
 #include "support/EAbort.h"
 
 #include <exception>
-#include <memory>
 #include <optional>
-#include <vector>
 
 namespace {
 
@@ -25,85 +19,15 @@ const QString CannotSupplyMessage = QStringLiteral(
     "Данную запись нельзя добавлять, т.к. все элементы, которые разрешено было добавить уже добавлены.");
 const QString StoppedMessage = QStringLiteral("Операция прервана пользователем");
 
-// A reference of the current row to a row still in progress up the call chain.
-struct TCycleReference {
-    int Position = 0;
-    QString Table;
-    int Key = 0;
-};
-
-class TTableCopier : public TBatchRowOwner {
-public:
-    TTableCopier(const QString& table, TKeyMaps& keyMaps, const TStringList& matchTables,
-                 const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest, bool nested)
-        : Table(table), KeyMaps(keyMaps), MatchTables(matchTables), MatchColumns(matchColumns), Source(source),
-          Dest(dest), Nested(nested), InsertQuery(&dest), UpdateQuery(&dest), ProbeQuery(&dest),
-          SourceQuery(&source) {}
-
-    int Run(const QString& selection, bool keyFirst);
-
-    void FinishRow(const TBatchRow& row) override;
-    void ReplayRow(const TBatchRow& row) override;
-
-private:
-    void PrepareStatements(const QString& selection, bool keyFirst);
-    int HandleRow(int sourceKey);
-    bool RowNeedsHandling(int result) const;
-    void BindColumns();
-    void BindReference(int position, const QString& referenced, int sourceValue);
-    void BindInteger(int position, int value);
-    void BindNull(int position);
-    void BindField(int position, const TField& field);
-    int ProbeOrInsert(int sourceKey);
-    void ExecuteWriting(TADOQuery& statement);
-    int RecordRow(int sourceKey, int result);
-    void AskAfterUserStop();
-    void FailRow(std::optional<int> sourceKey, const QString& message);
-    void ReportFailedRow(TRowFailureKind step, const QString& keyText, const QString& message);
-    void RaiseWhenTransactionEnded(const QString& message);
-    void CountHandledRow();
-    void CountProgress();
-    int AddToBatch(int sourceKey);
-    void PullReferencesNext();
-    void ReportNestedInsert(int sourceKey);
-
-    const QString Table;
-    TKeyMaps& KeyMaps;
-    const TStringList& MatchTables;
-    const TStringList& MatchColumns;
-    TADOConnection& Source;
-    TADOConnection& Dest;
-    const bool Nested;
-    bool KeyFirst = false;
-
-    TCopyPlan Plan;
-    TADOQuery InsertQuery;
-    TADOQuery UpdateQuery;
-    TADOQuery ProbeQuery;
-    TADOQuery SourceQuery;
-    int RowCount = 0;
-
-    // State of the row being handled; Step names what it was doing when it failed.
-    TRowFailureKind Step = TRowFailureKind::Key;
-    std::vector<TCycleReference> Cycles;
-    bool Inserted = false;
-    bool Updated = false;
-
-    // Rows on their way in a batch (RowBatch.h), where the destination takes batches; the
-    // result of the last row the batch settled.
-    std::unique_ptr<TRowBatch> Batch;
-    int BatchResult = -1;
-    // The source rows read ahead for the rows this call pulls in, where the source takes batches.
-    std::unique_ptr<TSourceRowCache> ReadAhead;
-};
+}  // namespace
 
 int TTableCopier::Run(const QString& selection, bool keyFirst) {
     KeyFirst = keyFirst;
     if (KeyMaps.Counts) KeyMaps.Counts->Of(Table);  // the table takes its place in the counts' order
     PrepareStatements(selection, keyFirst);
-    // Where the destination takes batches, rows travel in them, a pulled row in one of its own.
-    if (Dest.BatchRows() > 1) Batch = std::make_unique<TRowBatch>(Dest, Plan.HasSetList && !Nested, *this);
-    if (Batch && !Nested && Source.BatchRows() > 1) ReadAhead = std::make_unique<TSourceRowCache>();
+    if (!Nested && Dest.BatchRows() > 1) OwnBatch = std::make_unique<TRowBatch>(Dest);
+    Batch = OwnBatch ? OwnBatch.get() : TRowBatch::Current();
+    if (OwnBatch && Source.BatchRows() > 1) ReadAhead = std::make_unique<TSourceRowCache>();
     int result = -1;
     while (!SourceQuery.Eof()) {
         // Reading the key belongs to the row: a key that is no integer fails that row only.
@@ -131,7 +55,8 @@ int TTableCopier::Run(const QString& selection, bool keyFirst) {
             FailRow(sourceKey, QString::fromUtf8(e.what()));
         }
     }
-    if (Batch && !Batch->IsEmpty()) {
+    // The caller of a nested call needs the key now; a table's copy ends with its rows settled.
+    if (Batch && Batch->HoldsRowsOf(this)) {
         Batch->Send();
         result = BatchResult;
     }
@@ -149,13 +74,12 @@ void TTableCopier::PrepareStatements(const QString& selection, bool keyFirst) {
 }
 
 int TTableCopier::HandleRow(int sourceKey) {
-    if (Batch && Batch->Holds(sourceKey)) Batch->Send();
+    if (Batch && Batch->Holds(Table, sourceKey)) Batch->Send();
     int result = -1;
     int mapped = 0;
     if (KeyMaps.Lookup(Table, sourceKey, mapped)) result = mapped;
     if (RowNeedsHandling(result)) {
-        // The rows a batch holds are settled before this row's references are copied.
-        if (Batch && !ReferencesCopied(Plan, SourceQuery, KeyMaps)) PullReferencesNext();
+        if (ReadAhead && !ReadAhead->Done && !ReferencesCopied(Plan, SourceQuery, KeyMaps)) ReadPulledRowsAhead();
         // References name rows by their primary key; a row keyed by its first match column
         // cannot be told apart from them, so it is not marked (a cycle through it is still
         // caught one level further down, where the row is copied by its primary key).
@@ -164,14 +88,19 @@ int TTableCopier::HandleRow(int sourceKey) {
         Cycles.clear();
         Inserted = Updated = false;
         BindColumns();
-        // A row that waits for a reference cycle to close is settled alone.
-        if (Batch && Cycles.empty()) return AddToBatch(sourceKey);
+        if (Batch) return AddToBatch(sourceKey);
         result = ProbeOrInsert(sourceKey);
         result = RecordRow(sourceKey, result);
         CountHandledRow();
-    } else if (Batch && !Batch->IsEmpty()) {
+    } else if (Batch && Batch->HoldsRowsOf(this)) {
         // Settled in its turn, after the rows before it.
-        Batch->Add({sourceKey, false, {}, {}, {}, result});
+        TBatchRow row;
+        row.Owner = this;
+        row.Table = Table;
+        row.SourceKey = sourceKey;
+        row.Handled = false;
+        row.Result = result;
+        Batch->Add(row);
         SourceQuery.Next();
         return result;
     }
@@ -207,6 +136,8 @@ void TTableCopier::BindColumns() {
 
 void TTableCopier::BindReference(int position, const QString& referenced, int sourceValue) {
     int value = 0;
+    // A row of the batch is settled first, so that its key is known.
+    if (Batch && Batch->Holds(referenced, sourceValue)) Batch->Send();
     if (!KeyMaps.Lookup(referenced, sourceValue, value)) {
         if (KeyMaps.IsInProgress(referenced, sourceValue)) {
             // The referenced row waits for this one further up the chain: write NULL now and
@@ -374,69 +305,6 @@ void TTableCopier::ReportFailedRow(TRowFailureKind step, const QString& keyText,
     }
     ReportRowFailure(Table, keyText, message);
 }
-
-// The row's columns are bound: it travels in the batch, which settles it later.
-int TTableCopier::AddToBatch(int sourceKey) {
-    Batch->Add({sourceKey, true, {ProbeQuery.SQL(), ProbeQuery.BoundParameters(), true},
-                {InsertQuery.SQL(), InsertQuery.BoundParameters(), false},
-                {UpdateQuery.SQL(), UpdateQuery.BoundParameters(), false}});
-    SourceQuery.Next();
-    return -1;
-}
-
-// Before the first row whose references are not copied yet, the source rows that the rest of
-// the selection refers to are read ahead, so that each row pulled in costs no statement of
-// its own on the source.
-void TTableCopier::PullReferencesNext() {
-    Batch->Send();
-    if (ReadAhead && !ReadAhead->Done) ReadReferencedRowsAhead(Plan, SourceQuery, KeyMaps, MatchTables, MatchColumns, Source, Dest, *ReadAhead);
-}
-
-void TTableCopier::FinishRow(const TBatchRow& row) {
-    BatchResult = row.Result;
-    if (row.Inserted && Nested) ReportNestedInsert(row.SourceKey);
-    if (row.Handled) {
-        Cycles.clear();
-        Inserted = row.Inserted;
-        Updated = row.Updated;
-        BatchResult = RecordRow(row.SourceKey, row.Result);
-        CountHandledRow();
-    }
-    CountProgress();
-}
-
-void TTableCopier::ReplayRow(const TBatchRow& row) {
-    SetBoundParams(ProbeQuery, row.Probe.Params);
-    SetBoundParams(InsertQuery, row.Insert.Params);
-    SetBoundParams(UpdateQuery, row.Update.Params);
-    Cycles.clear();
-    Inserted = Updated = false;
-    try {
-        TBatchRow settled = row;
-        settled.Result = ProbeOrInsert(row.SourceKey);
-        settled.Inserted = Inserted;
-        settled.Updated = Updated;
-        FinishRow(settled);
-    } catch (const ERunEnding&) {
-        throw;
-    } catch (const EDatabaseInUse&) {
-        throw;
-    } catch (const Exception& e) {
-        BatchResult = -1;
-        ReportFailedRow(Step, QString::number(row.SourceKey), e.message());
-        RaiseWhenTransactionEnded(e.message());
-    } catch (const std::exception& e) {
-        BatchResult = -1;
-        ReportFailedRow(Step, QString::number(row.SourceKey), QString::fromUtf8(e.what()));
-    }
-}
-
-// After a row failed: a transaction the server ended would commit every later row by itself.
-void TTableCopier::RaiseWhenTransactionEnded(const QString& message) {
-    if (!Dest.TransactionStands()) throw ETransactionEnded(message);
-}
-
-}  // namespace
 
 int CopyTableRows(const QString& table, const QString& selection, TKeyMaps& keyMaps,
                   const TStringList& matchTables, const TStringList& matchColumns, TADOConnection& source,
