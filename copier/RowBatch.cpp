@@ -18,7 +18,22 @@ namespace {
 // waits for the server than the rows alone.
 constexpr int SmallestBatch = 8;
 
+// What the values of a batch may take at most: the whole batch is queued at once, and a
+// table of large pictures must not hold hundreds of them in memory.
+constexpr qsizetype BatchValueBytes = 8 * 1024 * 1024;
+
 TRowBatch* CurrentBatch = nullptr;
+
+qsizetype ValueBytes(const TBatchStatement& statement) {
+    qsizetype bytes = 0;
+    for (const TBoundParam& param : statement.Params) {
+        const int type = param.Value.typeId();
+        bytes += type == QMetaType::QByteArray ? param.Value.toByteArray().size()
+                 : type == QMetaType::QString  ? param.Value.toString().size() * 2
+                                               : 16;
+    }
+    return bytes;
+}
 
 QString RowKey(const QString& table, int sourceKey) { return table + QLatin1Char('|') + QString::number(sourceKey); }
 
@@ -100,7 +115,8 @@ void TRowBatch::Add(const TBatchRow& row) {
     Rows.push_back(row);
     Keys.insert(RowKey(row.Table, row.SourceKey));
     if (row.Handled) MatchValues.insert(match);
-    if (static_cast<int>(Rows.size()) >= Capacity) Send();
+    Bytes += ValueBytes(row.Probe) + ValueBytes(row.Insert) + ValueBytes(row.Update);
+    if (static_cast<int>(Rows.size()) >= Capacity || Bytes >= BatchValueBytes) Send();
 }
 
 void TRowBatch::Send() {
@@ -110,6 +126,7 @@ void TRowBatch::Send() {
     rows.swap(Rows);
     Keys.clear();
     MatchValues.clear();
+    Bytes = 0;
     const bool anyHandled = std::any_of(rows.begin(), rows.end(), [](const TBatchRow& row) { return row.Handled; });
     bool written = !anyHandled;
     if (anyHandled) {

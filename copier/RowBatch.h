@@ -67,7 +67,7 @@ public:
     // Whether rows of this copy wait among them.
     bool HoldsRowsOf(const TBatchRowOwner* owner) const;
     // Adds a row; the rows held are sent first when the row's match values look like those of
-    // one of its table, and the batch is sent when it is full.
+    // one of its table, and the batch is sent when it is full (of rows or of value bytes).
     void Add(const TBatchRow& row);
     // Sends the rows held; each then reaches its owner, in order.
     void Send();
@@ -83,6 +83,7 @@ private:
     int MaxRows;
     int Capacity;
     std::vector<TBatchRow> Rows;
+    qsizetype Bytes = 0;  // of the values the rows hold
     QSet<QString> Keys;
     QSet<QString> MatchValues;
     TRowBatch* Previous;

@@ -79,7 +79,8 @@ int TTableCopier::HandleRow(int sourceKey) {
     int mapped = 0;
     if (KeyMaps.Lookup(Table, sourceKey, mapped)) result = mapped;
     if (RowNeedsHandling(result)) {
-        if (ReadAhead && !ReadAhead->Done && !ReferencesCopied(Plan, SourceQuery, KeyMaps)) ReadPulledRowsAhead();
+        if (ReadAhead && SourceQuery.CurrentRow() >= ReadAhead->ReadUpTo && !ReferencesCopied(Plan, SourceQuery, KeyMaps))
+            ReadPulledRowsAhead();
         // References name rows by their primary key; a row keyed by its first match column
         // cannot be told apart from them, so it is not marked (a cycle through it is still
         // caught one level further down, where the row is copied by its primary key).

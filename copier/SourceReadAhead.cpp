@@ -16,17 +16,19 @@ TSourceRowCache* CurrentCache = nullptr;
 
 // Keys in one statement: a long selection costs the server more than a second statement.
 constexpr int KeysPerStatement = 500;
+// Source rows whose references are read ahead at once.
+constexpr int RowsAhead = 1000;
 
 QString CacheKey(const QString& table, int key) { return table + QLatin1Char('|') + QString::number(key); }
 
 // The referenced rows not copied yet, per referenced table, each key once, in the order the
 // source rows name them.
-void CollectReferences(const TCopyPlan& plan, const TADOQuery& source, const TKeyMaps& keyMaps,
+void CollectReferences(const TCopyPlan& plan, const TADOQuery& source, const TKeyMaps& keyMaps, int end,
                        QStringList& tables, QHash<QString, QVector<int>>& keys) {
     const TRowSet& rows = source.Result();
     QSet<QString> seen;
     int destKey = 0;
-    for (int r = source.CurrentRow(); r < rows.Rows.size(); ++r) {
+    for (int r = source.CurrentRow(); r < end; ++r) {
         for (int p = plan.FirstCopied; p < plan.Columns.Count(); ++p) {
             const QString& referenced = plan.References[p - plan.FirstCopied];
             bool ok = false;
@@ -87,10 +89,10 @@ void TSourceRowCache::Keep(const QString& table, int key, const TRowSet& rows) {
 void ReadReferencedRowsAhead(const TCopyPlan& plan, const TADOQuery& source, const TKeyMaps& keyMaps,
                              const TStringList& matchTables, const TStringList& matchColumns,
                              TADOConnection& sourceConnection, TADOConnection& dest, TSourceRowCache& cache) {
-    cache.Done = true;
+    cache.ReadUpTo = qMin(source.CurrentRow() + RowsAhead, source.RecordCount());
     QStringList tables;
     QHash<QString, QVector<int>> keys;
-    CollectReferences(plan, source, keyMaps, tables, keys);
+    CollectReferences(plan, source, keyMaps, cache.ReadUpTo, tables, keys);
     for (const QString& table : tables) {
         const QVector<int>& all = keys[table];
         try {

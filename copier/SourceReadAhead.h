@@ -25,7 +25,8 @@ public:
 
     static TSourceRowCache* Current();
 
-    bool Done = false;  // the call has read ahead already
+    // The source row of the call up to which the rows it refers to are read ahead.
+    int ReadUpTo = 0;
     // The rows read for the table's key (none when the source holds no such row), handed over
     // once; false when they were not read ahead.
     bool Take(const QString& table, int key, TRowSet& rows);
@@ -36,9 +37,9 @@ private:
     TSourceRowCache* Previous;
 };
 
-// Reads ahead what the source rows of the plan's table, from the query's current row on, refer
-// to and the run has not copied: at most one statement per referenced table and few hundred
-// keys. A table whose rows cannot be read ahead is left to the nested calls, which meet its
+// Reads ahead what the next source rows of the plan's table, from the query's current row on,
+// refer to and the run has not copied: one statement per referenced table and few hundred
+// keys, for a window of rows, so that what is read ahead stays small. A table whose rows cannot be read ahead is left to the nested calls, which meet its
 // error themselves.
 void ReadReferencedRowsAhead(const TCopyPlan& plan, const TADOQuery& source, const TKeyMaps& keyMaps,
                              const TStringList& matchTables, const TStringList& matchColumns,

@@ -27,9 +27,9 @@ int TTableCopier::AddToBatch(int sourceKey) {
     return -1;
 }
 
-// Before the first row whose references are not copied yet, the source rows that the rest of
-// the selection refers to are read ahead, so that each row pulled in costs no statement of
-// its own on the source.
+// Before a row whose references are not copied yet, the source rows that the next rows of the
+// selection refer to are read ahead, so that each row pulled in costs no statement of its own
+// on the source.
 void TTableCopier::ReadPulledRowsAhead() {
     ReadReferencedRowsAhead(Plan, SourceQuery, KeyMaps, MatchTables, MatchColumns, Source, Dest, *ReadAhead);
 }
