@@ -94,16 +94,7 @@ int TTableCopier::HandleRow(int sourceKey) {
         result = RecordRow(sourceKey, result);
         CountHandledRow();
     } else if (Batch && Batch->HoldsRowsOf(this)) {
-        // Settled in its turn, after the rows before it.
-        TBatchRow row;
-        row.Owner = this;
-        row.Table = Table;
-        row.SourceKey = sourceKey;
-        row.Handled = false;
-        row.Result = result;
-        Batch->Add(row);
-        SourceQuery.Next();
-        return result;
+        return AddCopiedToBatch(sourceKey, result);
     }
     CountProgress();
     SourceQuery.Next();

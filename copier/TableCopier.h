@@ -71,6 +71,8 @@ private:
     void CountHandledRow();
     void CountProgress();
     int AddToBatch(int sourceKey);
+    int AddCopiedToBatch(int sourceKey, int result);
+    TBatchRow BatchRowOf(int sourceKey);
     void SettleRow(const TBatchRow& row);
     void ReadPulledRowsAhead();
     void ReportNestedInsert(int sourceKey);

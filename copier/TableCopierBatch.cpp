@@ -12,10 +12,7 @@
 
 // The row's columns are bound: it travels in the batch, which settles it later.
 int TTableCopier::AddToBatch(int sourceKey) {
-    TBatchRow row;
-    row.Owner = this;
-    row.Table = Table;
-    row.SourceKey = sourceKey;
+    TBatchRow row = BatchRowOf(sourceKey);
     row.Updates = Plan.HasSetList && !Nested;
     row.Probe = {ProbeQuery.SQL(), ProbeQuery.BoundParameters(), true};
     row.Insert = {InsertQuery.SQL(), InsertQuery.BoundParameters(), false};
@@ -25,6 +22,24 @@ int TTableCopier::AddToBatch(int sourceKey) {
     Batch->Add(row);
     SourceQuery.Next();
     return -1;
+}
+
+// A row copied earlier waits for the rows of this call before it, so that each is counted in its turn.
+int TTableCopier::AddCopiedToBatch(int sourceKey, int result) {
+    TBatchRow row = BatchRowOf(sourceKey);
+    row.Handled = false;
+    row.Result = result;
+    Batch->Add(row);
+    SourceQuery.Next();
+    return result;
+}
+
+TBatchRow TTableCopier::BatchRowOf(int sourceKey) {
+    TBatchRow row;
+    row.Owner = this;
+    row.Table = Table;
+    row.SourceKey = sourceKey;
+    return row;
 }
 
 // Before a row whose references are not copied yet, the source rows that the next rows of the

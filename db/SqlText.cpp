@@ -108,17 +108,19 @@ bool HasStatementText(const QString& sql) {
     return false;
 }
 
-bool HoldsOneStatement(const QString& sql) {
-    int pos = 0;
-    while (pos < sql.size()) {
+int IndexOutsideQuotes(const QString& sql, QChar c) {
+    for (int pos = 0; pos < sql.size();) {
         const int skipped = SkipQuotedOrComment(sql, pos);
-        if (skipped != pos) {
-            pos = skipped;
-            continue;
-        }
-        if (sql[pos++] == QLatin1Char(';')) return !HasStatementText(sql.mid(pos));
+        if (skipped != pos) pos = skipped;
+        else if (sql[pos] == c) return pos;
+        else ++pos;
     }
-    return true;
+    return -1;
+}
+
+bool HoldsOneStatement(const QString& sql) {
+    const int semicolon = IndexOutsideQuotes(sql, QLatin1Char(';'));
+    return semicolon < 0 || !HasStatementText(sql.mid(semicolon + 1));
 }
 
 QString SqlStringLiteral(const QString& text) {

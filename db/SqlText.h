@@ -40,6 +40,9 @@ QStringList ParameterNames(const QString& sql);
 // Whether the text holds anything besides blanks, comments and ";".
 bool HasStatementText(const QString& sql);
 
+// The position of the first c outside quotes and comments, or -1.
+int IndexOutsideQuotes(const QString& sql, QChar c);
+
 // Whether the text holds one statement at most: after its first ";" outside quotes and
 // comments, nothing but blanks, comments and ";".
 bool HoldsOneStatement(const QString& sql);

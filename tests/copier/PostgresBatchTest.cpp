@@ -8,6 +8,9 @@
 #include "common/PostgresTestServer.h"
 #include "copier/CopierRun.h"
 #include "db/ADOQuery.h"
+#include "support/EAbort.h"
+
+#include <memory>
 
 namespace {
 
@@ -66,9 +69,33 @@ protected:
         TImportOutcome outcome;
         outcome.Result = ImportTables(list, MakeList(selections), matchTables, matchColumns, Source, dest, &list);
         outcome.Lines = Lines;
-        outcome.Content = Rows(dest, content);
+        if (!content.isEmpty()) outcome.Content = Rows(dest, content);
         return outcome;
     }
+
+    // Signs 1..rows on the source (those in right on the right side, numbered 1000 + key) and
+    // their types, of which the destinations lack the third; destination runs on both
+    // destinations.
+    void BuildSigns(int rows, const QList<int>& right, const QStringList& destination) {
+        QStringList source = {"insert into Тип (Название) values ('Предупреждающий'), ('Запрещающий'), ('Временный')"};
+        for (int k = 1; k <= rows; ++k)
+            source << QStringLiteral("insert into Знак values (%1, %2, '%3', %4)")
+                          .arg(k)
+                          .arg(k % 3 + 1)
+                          .arg(right.contains(k) ? QStringLiteral("справа") : QStringLiteral("слева"))
+                          .arg(1000 + k);
+        Build({"drop table if exists Знак", "drop table if exists Тип",
+               "create table Тип (Код serial primary key, Название varchar(50) not null)",
+               "create table Знак (Код serial primary key, Тип int references Тип, Сторона varchar(10) not null, Номер int)"},
+              source);
+        for (TADOConnection* dest : {&Dest, static_cast<TADOConnection*>(&Alone)})
+            for (const QString& statement :
+                 QStringList{"insert into Тип (Название) values ('Предупреждающий'), ('Запрещающий')"} + destination)
+                Execute(*dest, statement);
+    }
+
+    const QString SignsContent =
+        "select t.Название, z.Сторона, z.Номер from Знак z join Тип t on t.Код = z.Тип order by z.Номер";
 
     // Both imports; the one in batches must end as the one row by row.
     TImportOutcome ImportBothWays(const QStringList& tables, const TStringList& matchTables,
@@ -103,31 +130,13 @@ TEST_F(PostgresBatchTest, RowsTheServerRefusesInABatchAreReportedAloneAndTheRest
     };
     for (const TRefusalCase& c : cases) {
         SCOPED_TRACE(c.Name.toStdString());
-        const QStringList drop = {"drop table if exists Знак", "drop table if exists Тип"};
-        QStringList source = {"insert into Тип (Название) values ('Предупреждающий'), ('Запрещающий'), ('Временный')"};
-        for (int k = 1; k <= c.Rows; ++k)
-            source << QStringLiteral("insert into Знак values (%1, %2, '%3', %4)")
-                          .arg(k)
-                          .arg(k % 3 + 1)
-                          .arg(c.Refused.contains(k) ? QStringLiteral("справа") : QStringLiteral("слева"))
-                          .arg(1000 + k);
-        Build(drop + QStringList{"create table Тип (Код serial primary key, Название varchar(50) not null)",
-                                 "create table Знак (Код serial primary key, Тип int references Тип, "
-                                 "Сторона varchar(10) not null, Номер int)"},
-              source);
-        // The destinations lack the third type, and refuse signs on the right.
-        for (TADOConnection* dest : {&Dest, static_cast<TADOConnection*>(&Alone)})
-            for (const char* statement :
-                 {"insert into Тип (Название) values ('Предупреждающий'), ('Запрещающий')",
-                  "create or replace function Отказ_справа() returns trigger language plpgsql as $$ begin "
-                  "if new.Сторона = 'справа' then raise exception 'знаки справа не принимаются'; end if; "
-                  "return new; end $$",
-                  "create trigger Знак_справа before insert on Знак for each row execute function Отказ_справа()"})
-                Execute(*dest, QString::fromUtf8(statement));
+        BuildSigns(c.Rows, c.Refused,
+                   {"create or replace function Отказ_справа() returns trigger language plpgsql as $$ begin "
+                    "if new.Сторона = 'справа' then raise exception 'знаки справа не принимаются'; end if; "
+                    "return new; end $$",
+                    "create trigger Знак_справа before insert on Знак for each row execute function Отказ_справа()"});
 
-        const TImportOutcome outcome =
-            ImportBothWays({"Знак"}, MakeList({"Тип"}), MakeList({"Название"}),
-                           "select t.Название, z.Сторона, z.Номер from Знак z join Тип t on t.Код = z.Тип order by z.Номер");
+        const TImportOutcome outcome = ImportBothWays({"Знак"}, MakeList({"Тип"}), MakeList({"Название"}), SignsContent);
         QStringList failures = outcome.Lines.filter(QStringLiteral("Не удалось добавить"));
         QStringList expected;
         for (int k : c.Refused)
@@ -195,6 +204,69 @@ TEST_F(PostgresBatchTest, ADictionaryRowTwoRowsOfABatchNeedIsInsertedOnceAndReus
         EXPECT_EQ(sharing, QStringList{"1"});
         EXPECT_EQ(outcome.Content.size(), c.Coverings.size());
     }
+}
+
+struct TStopCase {
+    QString Name;
+    int Rows = 0;
+    int StopAt = 0;  // the source key of the row during which the user stops
+    bool Save = false;
+};
+
+// The user stops the run in the middle of a batch: the rows before the stopped one are settled
+// first, and what is saved (or not) is what row by row would have saved.
+TEST_F(PostgresBatchTest, AStopInTheMiddleOfABatchSavesWhatRowByRowWouldSave) {
+    const QVector<TStopCase> cases = {
+        {"saved, the batch not yet full", 10, 6, true},
+        {"declined", 10, 6, false},
+        {"saved, after a full batch", 160, 130, true},
+    };
+    for (const TStopCase& c : cases) {
+        SCOPED_TRACE(c.Name.toStdString());
+        BuildSigns(c.Rows, {}, {});
+        // Three copied columns a row, and one of each type that the first three signs pull in:
+        // the stop comes at the first column of its row.
+        const auto stopAt = [&] {
+            auto checks = std::make_shared<int>(0);
+            OnCheckAbort = [checks, c] {
+                if ((*checks)++ == 3 * (c.StopAt - 1) + 3) throw EAbort();
+            };
+        };
+        const auto import = [&](TADOConnection& dest) {
+            stopAt();
+            Lines.clear();
+            Asker.Answers = {mrNo, c.Save ? mrYes : mrNo};
+            const TStringList list = MakeList({"Знак"});
+            EXPECT_EQ(ImportTables(list, MakeList({"select Код from Знак"}), MakeList({"Тип"}), MakeList({"Название"}),
+                                   Source, dest, &list),
+                      -1);
+            return std::make_pair(Lines, Rows(dest, SignsContent));
+        };
+        const auto alone = import(Alone);
+        const auto batched = import(Dest);
+        EXPECT_EQ(batched.first.join('\n').toStdString(), alone.first.join('\n').toStdString());
+        EXPECT_EQ(batched.second.join('\n').toStdString(), alone.second.join('\n').toStdString());
+        EXPECT_EQ(batched.second.size(), c.Save ? c.StopAt - 1 : 0);
+    }
+}
+
+// The server ends the transaction in the middle of a batch (here the session itself is ended):
+// the run stops at once, without replaying the batch row by row into a transaction that is
+// gone, and nothing is saved.
+TEST_F(PostgresBatchTest, ATransactionTheServerEndsInABatchEndsTheRunWithoutReplay) {
+    BuildSigns(10, {}, {"create or replace function Конец() returns trigger language plpgsql as $$ begin "
+                        "if new.Номер = 1005 then perform pg_terminate_backend(pg_backend_pid()); end if; "
+                        "return new; end $$",
+                        "create trigger Знак_конец before insert on Знак for each row execute function Конец()"});
+    const TImportOutcome outcome = Import(Dest, {"Знак"}, MakeList({"Тип"}), MakeList({"Название"}), QString());
+    Asker.Answers.clear();
+    EXPECT_EQ(outcome.Result, -1);
+    EXPECT_TRUE(outcome.Lines.filter(QStringLiteral("Не удалось добавить")).isEmpty()) << outcome.Lines.join('\n').toStdString();
+    TADOConnection fresh;
+    fresh.ConnectionString = Dest.ConnectionString;
+    fresh.Open();
+    EXPECT_EQ(Rows(fresh, "select count(*) from Знак"), QStringList{"0"});
+    EXPECT_EQ(Rows(fresh, "select count(*) from Тип"), QStringList{"2"});
 }
 
 }  // namespace
