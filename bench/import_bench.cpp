@@ -22,11 +22,18 @@
 //                    connection string without a database (scripts/pg-test-server.sh start
 //                    prints one); the databases are made there anew. No floor there: a
 //                    statement cannot read one database and write another. Default scale 10.
+//   --latency-ms D   with --postgres, instead of the four measurements: the import direct and
+//                    through a proxy that adds D ms each way (as a network would), each the
+//                    fastest of three, the cost of a wait for the server calibrated with 2,000
+//                    one-row queries, and the round trips and statements per copied row
+//                    (MeasureAcrossNetwork below).
 
 #include "common/FloorCopy.h"
+#include "common/LatencyProxy.h"
 #include "common/PeakMemory.h"
 #include "common/PostgresSample.h"
 #include "common/QuietFrontEnd.h"
+#include "common/RoundTrips.h"
 
 #include "db/ADOQuery.h"
 #include "db/Dialect.h"
@@ -55,6 +62,7 @@ struct TOptions {
     int Scale = 100;
     QString Dir;
     QString Postgres;
+    double LatencyMs = 0;
 };
 
 // The four databases of a run as connection strings, and how a fresh work copy of a
@@ -90,6 +98,8 @@ TOptions ParseOptions(const QStringList& args) {
     const int pg = static_cast<int>(args.indexOf(QStringLiteral("--postgres")));
     if (pg >= 0 && pg + 1 < args.size()) options.Postgres = args[pg + 1];
     if (!options.Postgres.isEmpty()) options.Scale = OptionValue(args, QStringLiteral("--scale"), 10);
+    const int latency = static_cast<int>(args.indexOf(QStringLiteral("--latency-ms")));
+    if (latency >= 0 && latency + 1 < args.size()) options.LatencyMs = qMax(0.0, args[latency + 1].toDouble());
     return options;
 }
 
@@ -231,6 +241,74 @@ TDatabases PostgresDatabases(const TOptions& options) {
     return databases;
 }
 
+// ---- The import across a network (--latency-ms) ----
+
+// One-row queries that calibrate what a wait for the server costs through the proxy.
+constexpr int CalibrationQueries = 2000;
+// Each measurement is taken this often and the fastest kept: on a busy machine the proxy's
+// threads are sometimes late, never early.
+constexpr int Repeats = 3;
+
+// What one wait for the server adds through the proxy, in milliseconds.
+double CalibrateWait(const QString& connection, int proxyPort) {
+    double direct = 1e9, proxied = 1e9;
+    for (int i = 0; i < Repeats; ++i) {
+        direct = qMin(direct, OneRowQuerySeconds(connection, CalibrationQueries));
+        proxied = qMin(proxied, OneRowQuerySeconds(ThroughProxy(connection, proxyPort), CalibrationQueries));
+    }
+    const double waitMs = (proxied - direct) * 1000 / CalibrationQueries;
+    std::printf("a wait for the server through the proxy: %.3f ms (%d one-row queries: %.3f s direct, %.3f s "
+                "through the proxy)\n",
+                waitMs, CalibrationQueries, direct, proxied);
+    return waitMs;
+}
+
+// The import of the titles from the source into a fresh copy of the destination, direct and
+// through a proxy that adds the latency each way; the difference in seconds, divided by the
+// calibrated cost of one wait, gives the round trips of the run. The proxy also counts them on
+// the wire (connection set-up and the benchmark's row counts included), and the statements.
+void MeasureAcrossNetwork(const TOptions& options) {
+    const QString& server = options.Postgres;
+    // Every run starts from the same databases: the import fills the source's temporary
+    // column, which moves its rows.
+    const QString source = QStringLiteral("road_bench_source_%1x%2").arg(options.Titles).arg(options.Rows);
+    const QString dest = QStringLiteral("road_bench_dest_%1x%2").arg(options.DestTitles).arg(options.Rows);
+    PostgresSample(server, QStringLiteral("source"), options.Titles, options.Rows, 1, 1);
+    PostgresSample(server, QStringLiteral("dest"), options.DestTitles, options.Rows, 2, options.Titles * options.Scale + 1);
+    const auto sourceCopy = [&] { return CopyPostgresDatabase(server, source, QStringLiteral("road_bench_source_work")); };
+    const auto destCopy = [&] { return CopyPostgresDatabase(server, dest, QStringLiteral("road_bench_work")); };
+    std::printf("PostgreSQL: import of %d titles of %d rows; destination of %d titles; %.2f ms added each way\n",
+                options.Titles, options.Rows, options.DestTitles, options.LatencyMs);
+
+    QString host;
+    int port = 0;
+    ServerAddressOf(server, host, port);
+    TLatencyProxy proxy(host, port, options.LatencyMs);
+    const double waitMs = CalibrateWait(sourceCopy(), proxy.Port());
+
+    TMeasure direct, far;
+    TWireCounts wire;
+    for (int i = 0; i < Repeats; ++i) {
+        TImportPlan plan;
+        const TMeasure near = MeasureImport(sourceCopy(), destCopy(), options.Titles, plan);
+        if (i == 0 || near.Seconds < direct.Seconds) direct = near;
+        proxy.ResetCounts();
+        TImportPlan farPlan;
+        const TMeasure across = MeasureImport(ThroughProxy(sourceCopy(), proxy.Port()),
+                                              ThroughProxy(destCopy(), proxy.Port()), options.Titles, farPlan);
+        wire = proxy.Counts();
+        if (i == 0 || across.Seconds < far.Seconds) far = across;
+    }
+    Print("import", direct);
+    Print("across", far);
+    const double rows = static_cast<double>(far.Rows);
+    const double roundTrips = (far.Seconds - direct.Seconds) * 1000 / waitMs;
+    std::printf("round trips/row %.2f  statements/row %.2f  (on the wire %.2f waits/row; import %.3f s direct, "
+                "%.3f s with %.2f ms each way, %lld rows, %.3f ms a wait)\n",
+                roundTrips / rows, wire.Statements / rows, wire.Exchanges / rows, direct.Seconds, far.Seconds,
+                options.LatencyMs, far.Rows, waitMs);
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const TOptions options = ParseOptions(app.arguments());
@@ -246,6 +324,10 @@ int main(int argc, char** argv) {
     QFile::remove(LogFileName);
 
     try {
+        if (!options.Postgres.isEmpty() && options.LatencyMs > 0) {
+            MeasureAcrossNetwork(options);
+            return 0;
+        }
         const bool postgres = !options.Postgres.isEmpty();
         const TDatabases databases = postgres ? PostgresDatabases(options) : SqliteDatabases(options, dir);
         std::printf("%s: import of %d titles of %d rows; destination of %d titles; large ones %d times larger\n",

@@ -19,3 +19,11 @@ void SetNullIntParam(TADOQuery& statement, const QString& name) {
     parameter.DataType = TFieldType::ftInteger;
     parameter.Value = QVariant();
 }
+
+void SetBoundParams(TADOQuery& statement, const QVector<TBoundParam>& params) {
+    for (const TBoundParam& param : params) {
+        TParameter& parameter = statement.ParamByName(param.Name);
+        parameter.DataType = param.DataType;
+        parameter.Value = param.Value;
+    }
+}

@@ -2,6 +2,8 @@
 // The row copier's parameter setters. A name that the statement does not hold raises the
 // access layer's error.
 
+#include "db/RowSet.h"
+
 #include <QString>
 
 class TADOQuery;
@@ -13,3 +15,5 @@ void SetFieldParam(TADOQuery& statement, const QString& name, const TField& fiel
 void SetIntParam(TADOQuery& statement, const QString& name, int value);
 // The parameter becomes an integer NULL.
 void SetNullIntParam(TADOQuery& statement, const QString& name);
+// Every parameter takes the type and the value given for its name.
+void SetBoundParams(TADOQuery& statement, const QVector<TBoundParam>& params);

@@ -2,19 +2,16 @@
 
 #include "copier/Callbacks.h"
 #include "copier/CopierLog.h"
-#include "copier/CopyPlan.h"
 #include "copier/KeyMaps.h"
 #include "copier/ParamSetters.h"
-#include "copier/RunCounts.h"
+#include "copier/TableCopier.h"
 #include "copier/Transaction.h"
-#include "db/ADOQuery.h"
 #include "db/DatabaseInUse.h"
 #include "db/RunEnding.h"
 #include "support/EAbort.h"
 
 #include <exception>
 #include <optional>
-#include <vector>
 
 namespace {
 
@@ -22,66 +19,15 @@ const QString CannotSupplyMessage = QStringLiteral(
     "Данную запись нельзя добавлять, т.к. все элементы, которые разрешено было добавить уже добавлены.");
 const QString StoppedMessage = QStringLiteral("Операция прервана пользователем");
 
-// A reference of the current row to a row still in progress up the call chain.
-struct TCycleReference {
-    int Position = 0;
-    QString Table;
-    int Key = 0;
-};
-
-class TTableCopier {
-public:
-    TTableCopier(const QString& table, TKeyMaps& keyMaps, const TStringList& matchTables,
-                 const TStringList& matchColumns, TADOConnection& source, TADOConnection& dest, bool nested)
-        : Table(table), KeyMaps(keyMaps), MatchTables(matchTables), MatchColumns(matchColumns), Source(source),
-          Dest(dest), Nested(nested), InsertQuery(&dest), UpdateQuery(&dest), ProbeQuery(&dest),
-          SourceQuery(&source) {}
-
-    int Run(const QString& selection, bool keyFirst);
-
-private:
-    void PrepareStatements(const QString& selection, bool keyFirst);
-    int HandleRow(int sourceKey);
-    bool RowNeedsHandling(int result) const;
-    void BindColumns();
-    void BindReference(int position, const QString& referenced, int sourceValue);
-    void BindInteger(int position, int value);
-    void BindNull(int position);
-    void BindField(int position, const TField& field);
-    int ProbeOrInsert(int sourceKey);
-    void ExecuteWriting(TADOQuery& statement);
-    int RecordRow(int sourceKey, int result);
-    void AskAfterUserStop();
-    void FailRow(std::optional<int> sourceKey, const QString& message);
-    void CountHandledRow(int sourceKey, int destKey);
-
-    const QString Table;
-    TKeyMaps& KeyMaps;
-    const TStringList& MatchTables;
-    const TStringList& MatchColumns;
-    TADOConnection& Source;
-    TADOConnection& Dest;
-    const bool Nested;
-    bool KeyFirst = false;
-
-    TCopyPlan Plan;
-    TADOQuery InsertQuery;
-    TADOQuery UpdateQuery;
-    TADOQuery ProbeQuery;
-    TADOQuery SourceQuery;
-    int RowCount = 0;
-
-    // State of the row being handled; Step names what it was doing when it failed.
-    TRowFailureKind Step = TRowFailureKind::Key;
-    std::vector<TCycleReference> Cycles;
-    bool Inserted = false;
-    bool Updated = false;
-};
+}  // namespace
 
 int TTableCopier::Run(const QString& selection, bool keyFirst) {
     KeyFirst = keyFirst;
     if (KeyMaps.Counts) KeyMaps.Counts->Of(Table);  // the table takes its place in the counts' order
     PrepareStatements(selection, keyFirst);
+    if (!Nested && Dest.BatchRows() > 1) OwnBatch = std::make_unique<TRowBatch>(Dest);
+    Batch = OwnBatch ? OwnBatch.get() : TRowBatch::Current();
+    if (OwnBatch && Source.BatchRows() > 1) ReadAhead = std::make_unique<TSourceRowCache>();
     int result = -1;
     while (!SourceQuery.Eof()) {
         // Reading the key belongs to the row: a key that is no integer fails that row only.
@@ -115,6 +61,11 @@ int TTableCopier::Run(const QString& selection, bool keyFirst) {
             FailRow(sourceKey, QString::fromUtf8(e.what()));
         }
     }
+    // The caller of a nested call needs the key now; a table's copy ends with its rows settled.
+    if (Batch && Batch->HoldsRowsOf(this)) {
+        Batch->Send();
+        result = BatchResult;
+    }
     SourceQuery.Close();
     return result;
 }
@@ -125,14 +76,17 @@ void TTableCopier::PrepareStatements(const QString& selection, bool keyFirst) {
     UpdateQuery.SetSQL(Plan.UpdateText);
     ProbeQuery.SetSQL(Plan.ProbeText);
     SourceQuery.SetSQL(Plan.SourceText);
-    SourceQuery.Open();
+    if (!OpenReadAhead(SourceQuery, Table, selection)) SourceQuery.Open();
 }
 
 int TTableCopier::HandleRow(int sourceKey) {
+    if (Batch && Batch->Holds(Table, sourceKey)) Batch->Send();
     int result = -1;
     int mapped = 0;
     if (KeyMaps.Lookup(Table, sourceKey, mapped)) result = mapped;
     if (RowNeedsHandling(result)) {
+        if (ReadAhead && SourceQuery.CurrentRow() >= ReadAhead->ReadUpTo && !ReferencesCopied(Plan, SourceQuery, KeyMaps))
+            ReadPulledRowsAhead();
         // References name rows by their primary key; a row keyed by its first match column
         // cannot be told apart from them, so it is not marked (a cycle through it is still
         // caught one level further down, where the row is copied by its primary key).
@@ -141,14 +95,21 @@ int TTableCopier::HandleRow(int sourceKey) {
         Cycles.clear();
         Inserted = Updated = false;
         BindColumns();
+        if (Batch) return AddToBatch(sourceKey);
         result = ProbeOrInsert(sourceKey);
         result = RecordRow(sourceKey, result);
         CountHandledRow(sourceKey, result);
+    } else if (Batch && Batch->HoldsRowsOf(this)) {
+        return AddCopiedToBatch(sourceKey, result);
     }
-    ++RowCount;
-    if (OnRowProgress) OnRowProgress(Table, RowCount);
+    CountProgress();
     SourceQuery.Next();
     return result;
+}
+
+void TTableCopier::CountProgress() {
+    ++RowCount;
+    if (OnRowProgress) OnRowProgress(Table, RowCount);
 }
 
 // A row already copied costs nothing, except where the key itself is copied and several
@@ -173,6 +134,8 @@ void TTableCopier::BindColumns() {
 
 void TTableCopier::BindReference(int position, const QString& referenced, int sourceValue) {
     int value = 0;
+    // A row of the batch is settled first, so that its key is known.
+    if (Batch && Batch->Holds(referenced, sourceValue)) Batch->Send();
     if (!KeyMaps.Lookup(referenced, sourceValue, value)) {
         if (KeyMaps.IsInProgress(referenced, sourceValue)) {
             // The referenced row waits for this one further up the chain: write NULL now and
@@ -236,9 +199,7 @@ int TTableCopier::ProbeOrInsert(int sourceKey) {
         ExecuteWriting(InsertQuery);
         Inserted = true;
         Step = TRowFailureKind::Probe;
-        if (Nested)
-            ReportCopierLine(QStringLiteral("  Добавлена запись в таблицу ") + Table + QStringLiteral(" с кодом ") +
-                             QString::number(sourceKey));
+        if (Nested) ReportNestedInsert(sourceKey);
         ProbeQuery.Close();
         ProbeQuery.Open();
         // Recording any other key would send every reference to this row to a wrong row.
@@ -274,6 +235,11 @@ void TTableCopier::ExecuteWriting(TADOQuery& statement) {
     }
 }
 
+void TTableCopier::ReportNestedInsert(int sourceKey) {
+    ReportCopierLine(QStringLiteral("  Добавлена запись в таблицу ") + Table + QStringLiteral(" с кодом ") +
+                     QString::number(sourceKey));
+}
+
 int TTableCopier::RecordRow(int sourceKey, int result) {
     result = KeyMaps.Record(Table, sourceKey, result);
     for (const TCycleReference& cycle : Cycles) {
@@ -288,6 +254,8 @@ int TTableCopier::RecordRow(int sourceKey, int result) {
 }
 
 void TTableCopier::AskAfterUserStop() {
+    // The rows before the stopped one are settled first, as they were before it without batches.
+    if (Batch) Batch->Send();
     const TMsgDlgButtons yesNo = TMsgDlgBtn::mbYes | TMsgDlgBtn::mbNo;
     if (ShowCenteredMessage(QStringLiteral("Операция прервана пользователем. Продолжить?"),
                             TMsgDlgType::mtConfirmation, yesNo) != mrNo)
@@ -316,15 +284,20 @@ void TTableCopier::CountHandledRow(int sourceKey, int destKey) {
 }
 
 void TTableCopier::FailRow(std::optional<int> sourceKey, const QString& message) {
+    const TRowFailureKind step = Step;
+    // The rows before this one are settled and reported first.
+    if (Batch) Batch->Send();
     // A key that could not be read as an integer is named as the source holds it.
     const QString keyText = sourceKey ? QString::number(*sourceKey) : SourceQuery.Fields(0).AsString();
     SourceQuery.Next();
-    if (KeyMaps.Counts) KeyMaps.Counts->CountRow({Table, keyText, std::nullopt, TRowOutcome::Failed, Step, Nested});
-    ReportRowFailure(Table, keyText, message);
+    ReportFailedRow(step, keyText, message);
     if (sourceKey) DropDeferredReferences(KeyMaps, Table, *sourceKey);
 }
 
-}  // namespace
+void TTableCopier::ReportFailedRow(TRowFailureKind step, const QString& keyText, const QString& message) {
+    if (KeyMaps.Counts) KeyMaps.Counts->CountRow({Table, keyText, std::nullopt, TRowOutcome::Failed, step, Nested});
+    ReportRowFailure(Table, keyText, message);
+}
 
 int CopyTableRows(const QString& table, const QString& selection, TKeyMaps& keyMaps,
                   const TStringList& matchTables, const TStringList& matchColumns, TADOConnection& source,

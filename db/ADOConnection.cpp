@@ -78,13 +78,31 @@ bool TADOConnection::TransactionStands() {
 }
 
 TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
+    TRowSet rows;
+    OnSession([&](TBackendSession& session) { rows = session.Run(sql, params, wantRows); });
+    return rows;
+}
+
+int TADOConnection::BatchRows() const { return d->Session ? d->Session->BatchRows() : 1; }
+
+QVector<TRowSet> TADOConnection::RunBatch(const QVector<TBatchStatement>& statements) {
+    QVector<TRowSet> results;
+    OnSession([&](TBackendSession& session) { results = session.RunBatch(statements); });
+    return results;
+}
+
+void TADOConnection::UndoBatch() {
+    OnSession([](TBackendSession& session) { session.UndoBatch(); });
+}
+
+void TADOConnection::OnSession(const std::function<void(TBackendSession&)>& work) {
     if (!d->Session) throw EDatabaseError(QStringLiteral("Подключение к базе данных не открыто"));
     if (d->SessionTimeout != CommandTimeout) {
         d->Session->SetCommandTimeout(CommandTimeout);
         d->SessionTimeout = CommandTimeout;
     }
     try {
-        return d->Session->Run(sql, params, wantRows);
+        work(*d->Session);
     } catch (const EDatabaseInUse&) {
         if (!d->InUse) {
             d->InUse = true;

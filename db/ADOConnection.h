@@ -20,9 +20,11 @@
 #include "db/StatementRunner.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class TBackend;
+class TBackendSession;
 class TDialect;
 
 class TADOConnection : public TStatementRunner {
@@ -64,6 +66,12 @@ public:
     TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) override;
     TConnectionRole ImportRole() const override { return Role; }
 
+    // Batches (Backend.h): how many of the copier's rows one may hold (1 while closed), running
+    // one as one unit where the backend can, and taking the last one back.
+    virtual int BatchRows() const;
+    virtual QVector<TRowSet> RunBatch(const QVector<TBatchStatement>& statements);
+    virtual void UndoBatch();
+
     // Whether a statement found the database locked by another connection since the
     // connection was opened or ResumeLockWaits was called.
     virtual bool FoundInUse() const;
@@ -71,6 +79,10 @@ public:
     virtual void ResumeLockWaits();
 
 private:
+    // Runs work on the open session with the command timeout it should have; a lock wait that
+    // ran out stops further waits, and a connection the server closed is named as such.
+    void OnSession(const std::function<void(TBackendSession&)>& work);
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -12,13 +12,6 @@
 
 namespace {
 
-QVector<TBoundParam> BoundParamsOf(const QVector<TParameter>& params) {
-    QVector<TBoundParam> bound;
-    bound.reserve(params.size());
-    for (const TParameter& param : params) bound.append({param.Name, param.DataType, param.Value});
-    return bound;
-}
-
 [[noreturn]] void RaiseNotInteger(const QVariant& value, const QString& field) {
     throw EDatabaseError(QStringLiteral("Значение \"%1\" поля \"%2\" не является целым числом")
                              .arg(value.toString(), field));
@@ -90,10 +83,11 @@ TADOConnection& TADOQuery::CheckedConnection() const {
     return *Connection;
 }
 
-void TADOQuery::Open() {
-    TADOConnection& connection = CheckedConnection();
+void TADOQuery::Open() { OpenWith(CheckedConnection().Run(Text, BoundParameters(), true)); }
+
+void TADOQuery::OpenWith(const TRowSet& rows) {
     Close();
-    Rows = connection.Run(Text, BoundParamsOf(Params), true);
+    Rows = rows;
     Affected = Rows.RowsAffected;
     Row = 0;
     IsOpen = true;
@@ -102,7 +96,7 @@ void TADOQuery::Open() {
 int TADOQuery::ExecSQL() {
     TADOConnection& connection = CheckedConnection();
     Close();
-    Affected = connection.Run(Text, BoundParamsOf(Params), false).RowsAffected;
+    Affected = connection.Run(Text, BoundParameters(), false).RowsAffected;
     return Affected;
 }
 
@@ -136,6 +130,13 @@ TField TADOQuery::FieldByName(const QString& name) const {
     for (int i = 0; i < FieldCount(); ++i)
         if (Rows.Columns[i].Name.compare(name, Qt::CaseInsensitive) == 0) return TField(this, i);
     throw EDatabaseError(QStringLiteral("Поле \"%1\" не найдено").arg(name));
+}
+
+QVector<TBoundParam> TADOQuery::BoundParameters() const {
+    QVector<TBoundParam> bound;
+    bound.reserve(Params.size());
+    for (const TParameter& param : Params) bound.append({param.Name, param.DataType, param.Value});
+    return bound;
 }
 
 TParameter& TADOQuery::ParamByName(const QString& name) {

@@ -49,6 +49,9 @@ public:
     // rows discards them.
     void Open();      // runs a statement that returns rows; positioned on the first row
     int ExecSQL();    // runs a statement that returns none; the rows affected
+    // Opens the query on rows that another statement has read already, as though its own
+    // text had returned them.
+    void OpenWith(const TRowSet& rows);
     void Close();
     bool Active() const { return IsOpen; }
     int RowsAffected() const { return Affected; }
@@ -66,6 +69,8 @@ public:
     // Raises "Параметр \"Name\" не найден" for a name the text does not hold.
     TParameter& ParamByName(const QString& name);
     const QVector<TParameter>& Parameters() const { return Params; }
+    // The parameters as the connection takes them (TADOConnection::Run, RunBatch).
+    QVector<TBoundParam> BoundParameters() const;
 
     // Used by TField.
     const TRowSet& Result() const { return Rows; }

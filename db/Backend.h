@@ -6,6 +6,7 @@
 // db/BackendRegistry.h finds the one a connection string's provider names.
 
 #include "db/ConnectionString.h"
+#include "db/DbError.h"
 #include "db/RowSet.h"
 
 #include <QString>
@@ -44,6 +45,27 @@ public:
 
     // Whether the driver still holds the connection open (false once the server closed it).
     virtual bool DriverOpen() const = 0;
+
+    // How many of the copier's rows one batch may hold; 1: the backend takes statements one at
+    // a time, and the copier sends it no batch.
+    virtual int BatchRows() const { return 1; }
+
+    // Runs statements that travel together, in order, and returns the result of each (the rows
+    // of those that want them). A backend that takes batches (BatchRows above 1) runs them as
+    // one unit: when one fails, what the batch did is undone before its error is raised, and
+    // UndoBatch can still take a batch that succeeded back until the next statement runs.
+    // Default: one at a time through Run; a failure leaves the statements before it done.
+    virtual QVector<TRowSet> RunBatch(const QVector<TBatchStatement>& statements) {
+        QVector<TRowSet> results;
+        for (const TBatchStatement& statement : statements)
+            results.append(Run(statement.Sql, statement.Params, statement.WantRows));
+        return results;
+    }
+
+    // Takes back what the last RunBatch did, right after it. Raises EDatabaseError.
+    virtual void UndoBatch() {
+        throw EDatabaseError(QStringLiteral("Пакет команд нельзя отменить: база данных принимает команды по одной"));
+    }
 };
 
 // The fields of the data-link dialog that a connection string of the backend fills.

@@ -1,6 +1,6 @@
 #pragma once
 // What one statement takes and gives back, whatever the backend: its named parameters and
-// its whole result, fetched to the client.
+// its whole result, fetched to the client; and a statement of a batch, which travels with others.
 
 #include "db/FieldType.h"
 
@@ -25,4 +25,12 @@ struct TBoundParam {
     QString Name;
     TFieldType DataType = TFieldType::ftUnknown;
     QVariant Value;  // a null QVariant is SQL NULL
+};
+
+// One statement of a batch (TADOConnection::RunBatch): its text, its named parameters, and
+// whether its rows are wanted.
+struct TBatchStatement {
+    QString Sql;
+    QVector<TBoundParam> Params;
+    bool WantRows = false;
 };

@@ -50,26 +50,37 @@ int PlaceholderNameLength(const QString& sql, int pos) {
     return end - pos - 1;
 }
 
-TPositionalText ToPositionalPlaceholders(const QString& sql) {
-    TPositionalText result;
-    result.Text.reserve(sql.size());
+QVector<TPlaceholder> PlaceholdersOf(const QString& sql) {
+    QVector<TPlaceholder> placeholders;
     int pos = 0;
     while (pos < sql.size()) {
         const int skipped = SkipQuotedOrComment(sql, pos);
         if (skipped != pos) {
-            result.Text += QStringView(sql).mid(pos, skipped - pos);
             pos = skipped;
             continue;
         }
         const int length = PlaceholderNameLength(sql, pos);
         if (length > 0) {
-            result.Names.append(sql.mid(pos + 1, length));
-            result.Text += QLatin1Char('?');
+            placeholders.append({pos, length, sql.mid(pos + 1, length)});
             pos += length + 1;
             continue;
         }
-        result.Text += sql[pos++];
+        ++pos;
     }
+    return placeholders;
+}
+
+TPositionalText ToPositionalPlaceholders(const QString& sql) {
+    TPositionalText result;
+    result.Text.reserve(sql.size());
+    int copied = 0;
+    for (const TPlaceholder& placeholder : PlaceholdersOf(sql)) {
+        result.Text += QStringView(sql).mid(copied, placeholder.Start - copied);
+        result.Text += QLatin1Char('?');
+        result.Names.append(placeholder.Name);
+        copied = placeholder.Start + placeholder.Length + 1;
+    }
+    result.Text += QStringView(sql).mid(copied);
     return result;
 }
 
@@ -95,6 +106,21 @@ bool HasStatementText(const QString& sql) {
         ++pos;
     }
     return false;
+}
+
+int IndexOutsideQuotes(const QString& sql, QChar c) {
+    for (int pos = 0; pos < sql.size();) {
+        const int skipped = SkipQuotedOrComment(sql, pos);
+        if (skipped != pos) pos = skipped;
+        else if (sql[pos] == c) return pos;
+        else ++pos;
+    }
+    return -1;
+}
+
+bool HoldsOneStatement(const QString& sql) {
+    const int semicolon = IndexOutsideQuotes(sql, QLatin1Char(';'));
+    return semicolon < 0 || !HasStatementText(sql.mid(semicolon + 1));
 }
 
 QString SqlStringLiteral(const QString& text) {

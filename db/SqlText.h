@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // The position after the literal, quoted name or comment that starts at pos, or pos itself
 // when none starts there. An unterminated one runs to the end of the text.
@@ -14,6 +15,15 @@ int SkipQuotedOrComment(const QString& sql, int pos);
 // by a letter or "_", and not part of "::". Returns the name's length (without the colon),
 // or 0.
 int PlaceholderNameLength(const QString& sql, int pos);
+
+// A named placeholder of a text: where its colon stands, the length of its name, the name.
+struct TPlaceholder {
+    int Start = 0;
+    int Length = 0;
+    QString Name;
+};
+// The placeholders of a text, in order.
+QVector<TPlaceholder> PlaceholdersOf(const QString& sql);
 
 // The text with each ":Name" replaced by a positional "?", and the name of every "?" in
 // order (a name used twice appears twice).
@@ -29,6 +39,13 @@ QStringList ParameterNames(const QString& sql);
 
 // Whether the text holds anything besides blanks, comments and ";".
 bool HasStatementText(const QString& sql);
+
+// The position of the first c outside quotes and comments, or -1.
+int IndexOutsideQuotes(const QString& sql, QChar c);
+
+// Whether the text holds one statement at most: after its first ";" outside quotes and
+// comments, nothing but blanks, comments and ";".
+bool HoldsOneStatement(const QString& sql);
 
 // A text as an SQL string literal: in apostrophes, inner apostrophes doubled.
 QString SqlStringLiteral(const QString& text);

@@ -16,7 +16,7 @@ fi
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc libqt6sql6-psql
-  unixodbc-dev tdsodbc libsqlite3-dev sqlite3
+  unixodbc-dev tdsodbc libsqlite3-dev sqlite3 libpq-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-translations-l10n
   xvfb xauth fonts-dejavu-core

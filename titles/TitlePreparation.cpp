@@ -51,11 +51,12 @@ static void RequireGuidColumns(const QVector<TGuidColumnFailure>& failures, cons
 }
 
 // Without the section link the copier would carry Дорожный_объект.Код_участка as a plain
-// value: the source's keys would point at other titles' sections in the destination. The
-// run stops before any row is copied, as without a GUID column.
+// value: the source's keys would point at other titles' sections in the destination. When
+// road objects are copied, the run stops before any row is; a schema without them needs no
+// link.
 static void RequireSectionLink(const QString& failure, TADOConnection& source, TADOConnection& dest,
                                const TImportPlan& plan) {
-    if (failure.isEmpty()) return;
+    if (failure.isEmpty() || plan.ImportTableList.IndexOf(QStringLiteral("Дорожный_объект")) < 0) return;
     DropSectionLink(source);
     DropGuidColumns(plan, source);
     DropGuidColumns(plan, dest);

@@ -1,9 +1,13 @@
-// Running statements on PostgreSQL: literals, a savepoint each, the session's timeouts.
+// Running statements on PostgreSQL: through libpq, or literals through the driver; the
+// session's timeouts.
 
 #include "db/postgres/PostgresSession.h"
 
+#include "db/DbError.h"
 #include "db/QtDatabase.h"
+#include "db/SqlText.h"
 #include "db/postgres/Libpq.h"
+#include "db/postgres/LibpqApi.h"
 #include "db/postgres/PostgresStatement.h"
 #include "db/postgres/PostgresTypes.h"
 #include "db/postgres/PostgresValueReading.h"
@@ -18,22 +22,52 @@ long long PostgresLockTimeoutMs(int commandTimeout) {
     return ms - std::min<long long>(1000, ms / 10);
 }
 
+namespace {
+
+// Rows of the copier one batch holds: enough that waiting for the server is spread thin, few
+// enough that a batch one row of which fails costs little to replay row by row.
+constexpr int PostgresBatchRows = 100;
+
+}  // namespace
+
 TPostgresSession::TPostgresSession(const QSqlDatabase& db, const QString& qtName, int commandTimeout)
-    : TQtSession(db, qtName, commandTimeout, false) {}
+    : TQtSession(db, qtName, commandTimeout, false),
+      Transport(db, [this](const QString& text, const QString& code) {
+          RaiseError(QSqlError(QStringLiteral("QPSQL: Unable to create query"), text, QSqlError::StatementError, code));
+      }) {}
+
+bool TPostgresSession::TravelsThroughLibpq() { return Libpq() != nullptr; }
 
 TRowSet TPostgresSession::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
-    if (TimeoutsPending) ApplyTimeouts();
-    // A transaction that is rolled back takes a session setting made inside it with it, so
-    // the shortest wait is set again before every statement.
-    else if (!WaitsForLocks) ExecuteOnDatabase(Db, LockTimeoutSetting());
-    return TQtSession::Run(sql, params, wantRows);
+    if (!HasStatementText(sql)) throw EDatabaseError(QStringLiteral("Текст команды не задан"));
+    if (!TravelsThroughLibpq()) {
+        for (const QString& setting : PendingSettings()) ExecuteOnDatabase(Db, setting);
+        return TQtSession::Run(sql, params, wantRows);
+    }
+    for (const QString& setting : PendingSettings()) Transport.SendAhead(setting);
+    return HoldsOneStatement(sql) ? Transport.Run(sql, params, wantRows) : Transport.RunText(sql, params, wantRows);
 }
 
-void TPostgresSession::ApplyTimeouts() {
-    const qlonglong ms = CommandTimeout > 0 ? static_cast<qlonglong>(CommandTimeout) * 1000 : 0;
-    ExecuteOnDatabase(Db, QStringLiteral("SET statement_timeout = %1").arg(ms));
-    ExecuteOnDatabase(Db, LockTimeoutSetting());
+int TPostgresSession::BatchRows() const { return TravelsThroughLibpq() ? PostgresBatchRows : 1; }
+
+QVector<TRowSet> TPostgresSession::RunBatch(const QVector<TBatchStatement>& statements) {
+    if (!TravelsThroughLibpq()) return TBackendSession::RunBatch(statements);
+    for (const QString& setting : PendingSettings()) Transport.SendAhead(setting);
+    return Transport.RunBatch(statements);
+}
+
+void TPostgresSession::UndoBatch() {
+    if (!TravelsThroughLibpq()) TBackendSession::UndoBatch();
+    Transport.UndoBatch();
+}
+
+QStringList TPostgresSession::PendingSettings() {
+    // A transaction that is rolled back takes a session setting made inside it with it, so
+    // the shortest wait is set again before every statement.
+    if (!TimeoutsPending) return WaitsForLocks ? QStringList() : QStringList{LockTimeoutSetting()};
     TimeoutsPending = false;
+    const qlonglong ms = CommandTimeout > 0 ? static_cast<qlonglong>(CommandTimeout) * 1000 : 0;
+    return {QStringLiteral("SET statement_timeout = %1").arg(ms), LockTimeoutSetting()};
 }
 
 // 0 would mean no limit: 1 ms is the shortest wait there is.
@@ -49,7 +83,9 @@ void TPostgresSession::SetCommandTimeout(int seconds) {
 
 void TPostgresSession::SetLockWait(bool waitForLocks) {
     WaitsForLocks = waitForLocks;
-    ExecuteOnDatabase(Db, LockTimeoutSetting());
+    // Through libpq the setting travels with the next statement, the first it matters to.
+    if (TravelsThroughLibpq()) Transport.SendAhead(LockTimeoutSetting());
+    else ExecuteOnDatabase(Db, LockTimeoutSetting());
 }
 
 bool TPostgresSession::NoTransactionOpen() const {

@@ -1,15 +1,20 @@
 #pragma once
 // An open PostgreSQL connection through Qt's QPSQL driver.
 //
-// Every statement gets its values as literals in its text and runs in a savepoint of its own
-// inside a transaction (PostgresStatement.h says why); nothing is prepared or kept. The
-// command timeout is the session's statement_timeout. A lock another connection holds is
-// waited for lock_timeout, set a little under statement_timeout, because when both are
-// equal the statement timeout fires first and a wait for a lock could not be told from a
-// slow statement; a wait that ran out fails with SQLSTATE 55P03: EDatabaseInUse. Values
-// are read as the server holds them (PostgresValueReading.h).
+// Statements travel through libpq on the driver's connection (PostgresTransport.h): prepared
+// once, each in a savepoint of its own inside a transaction, the copier's rows in batches.
+// Where the loaded libpq has no pipeline mode (before version 14) they go through the driver
+// instead: values as literals, the savepoint a round trip of its own (PostgresStatement.h).
+// Once libpq carries them, nothing runs through the driver's queries, which would leave
+// libpq's single-row mode set for the next statement. The command timeout is the
+// session's statement_timeout. A lock another connection holds is waited for lock_timeout,
+// set a little under statement_timeout, because when both are equal the statement timeout
+// fires first and a wait for a lock could not be told from a slow statement; a wait that ran
+// out fails with SQLSTATE 55P03: EDatabaseInUse. Values are read as the server holds them
+// (PostgresValueReading.h).
 
 #include "db/QtSession.h"
+#include "db/postgres/PostgresTransport.h"
 
 class TPostgresSession : public TQtSession {
 public:
@@ -22,6 +27,9 @@ public:
     // libpq's transaction status: inside a transaction that has not failed. A failed
     // statement alone is undone by its savepoint; a lost session reports no transaction.
     bool TransactionStands() const override;
+    int BatchRows() const override;
+    QVector<TRowSet> RunBatch(const QVector<TBatchStatement>& statements) override;
+    void UndoBatch() override;
 
 protected:
     void RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows,
@@ -32,11 +40,15 @@ protected:
     bool IsDatabaseFailing(const QSqlError& error) const override;
 
 private:
+    // Whether statements travel through libpq (PostgresTransport.h).
+    static bool TravelsThroughLibpq();
     // The session's statement_timeout and lock_timeout for the command timeout, before the
-    // first statement and after the timeout changed.
-    void ApplyTimeouts();
+    // first statement and after the timeout changed; the shortest lock wait again after a
+    // rollback may have undone it.
+    QStringList PendingSettings();
     QString LockTimeoutSetting() const;
 
+    TPostgresTransport Transport;
     bool TimeoutsPending = true;
     bool WaitsForLocks = true;
 };

@@ -25,47 +25,39 @@ QString OffsetText(int seconds) {
 
 }  // namespace
 
+QString PostgresDateTimeText(const QDateTime& moment) {
+    return moment.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) + OffsetText(moment.offsetFromUtc());
+}
+
 QString PostgresLiteral(const QSqlDatabase& db, const QVariant& value) {
     if (value.isNull()) return QStringLiteral("NULL");
     if (value.typeId() == QMetaType::QDateTime) {
         const QDateTime moment = value.toDateTime();
-        if (moment.isValid())
-            return QLatin1Char('\'') + moment.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) +
-                   OffsetText(moment.offsetFromUtc()) + QLatin1Char('\'');
+        if (moment.isValid()) return QLatin1Char('\'') + PostgresDateTimeText(moment) + QLatin1Char('\'');
     }
     QSqlField field(QString(), value.metaType());
     field.setValue(value);
     return db.driver()->formatValue(field);
 }
 
+const TBoundParam* FindPostgresParam(const QVector<TBoundParam>& params, const QString& name) {
+    for (const TBoundParam& param : params)
+        if (param.Name.compare(name, Qt::CaseInsensitive) == 0) return &param;
+    throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
+}
+
 QString PostgresTextWithLiterals(const QSqlDatabase& db, const QString& sql, const QVector<TBoundParam>& params) {
     QString text;
     text.reserve(sql.size());
-    int pos = 0;
-    while (pos < sql.size()) {
-        const int skipped = SkipQuotedOrComment(sql, pos);
-        if (skipped != pos) {
-            text += QStringView(sql).mid(pos, skipped - pos);
-            pos = skipped;
-            continue;
-        }
-        const int length = PlaceholderNameLength(sql, pos);
-        if (length == 0) {
-            text += sql[pos++];
-            continue;
-        }
-        const QString name = sql.mid(pos + 1, length);
-        const TBoundParam* found = nullptr;
-        for (const TBoundParam& param : params)
-            if (param.Name.compare(name, Qt::CaseInsensitive) == 0) {
-                found = &param;
-                break;
-            }
-        if (!found) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
+    int copied = 0;
+    for (const TPlaceholder& placeholder : PlaceholdersOf(sql)) {
+        text += QStringView(sql).mid(copied, placeholder.Start - copied);
         // Parenthesised, so that a negative number stays one operand ("x-:v" with v = -1).
-        text += QLatin1Char('(') + PostgresLiteral(db, BindValueOf(*found)) + QLatin1Char(')');
-        pos += length + 1;
+        text += QLatin1Char('(') + PostgresLiteral(db, BindValueOf(*FindPostgresParam(params, placeholder.Name))) +
+                QLatin1Char(')');
+        copied = placeholder.Start + placeholder.Length + 1;
     }
+    text += QStringView(sql).mid(copied);
     return text;
 }
 

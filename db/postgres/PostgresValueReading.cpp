@@ -11,7 +11,20 @@
 
 namespace {
 
-// PostgreSQL type OIDs (fixed in every catalogue) whose values are read as the server's text.
+using TPQgetvalue = char* (*)(const void* result, int row, int column);
+using TPQgetisnull = int (*)(const void* result, int row, int column);
+
+const void* PostgresResultHandle(const QSqlQuery& query) {
+    const QSqlResult* result = query.result();
+    if (!result) return nullptr;
+    const QVariant handle = result->handle();
+    const char* type = handle.typeName();
+    if (!type || (qstrcmp(type, "pg_result*") != 0 && qstrcmp(type, "PGresult*") != 0)) return nullptr;
+    return *static_cast<const void* const*>(handle.constData());
+}
+
+}  // namespace
+
 bool IsPostgresTextRead(int oid) {
     switch (oid) {
     case 700:   // float4: as a double it would no longer equal its column in a comparison
@@ -28,20 +41,6 @@ bool IsPostgresTextRead(int oid) {
         return false;
     }
 }
-
-using TPQgetvalue = char* (*)(const void* result, int row, int column);
-using TPQgetisnull = int (*)(const void* result, int row, int column);
-
-const void* PostgresResultHandle(const QSqlQuery& query) {
-    const QSqlResult* result = query.result();
-    if (!result) return nullptr;
-    const QVariant handle = result->handle();
-    const char* type = handle.typeName();
-    if (!type || (qstrcmp(type, "pg_result*") != 0 && qstrcmp(type, "PGresult*") != 0)) return nullptr;
-    return *static_cast<const void* const*>(handle.constData());
-}
-
-}  // namespace
 
 TPostgresFieldReader::TPostgresFieldReader(const QSqlQuery& query) : TFieldReader(query) {
     const QSqlRecord record = query.record();

@@ -8,6 +8,9 @@
 
 #include <QVector>
 
+// Whether values of the type (a PostgreSQL type OID) are read as the server's text.
+bool IsPostgresTextRead(int oid);
+
 class TPostgresFieldReader : public TFieldReader {
 public:
     explicit TPostgresFieldReader(const QSqlQuery& query);
