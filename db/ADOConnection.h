@@ -32,7 +32,6 @@ public:
     QString ConnectionString;
     int CommandTimeout = 30;   // seconds allowed to each statement
     bool LoginPrompt = false;  // the layer never asks for credentials itself
-    TConnectionRole Role = TConnectionRole::None;
 
     // Opening an open connection changes nothing; closing a closed one is harmless.
     virtual void Open();
@@ -58,7 +57,6 @@ public:
     // Runs one statement text (which may hold several commands where the backend allows)
     // with its named parameters. wantRows: the statement returns rows, fetch them all.
     TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) override;
-    TConnectionRole ImportRole() const override { return Role; }
 
     // Whether a statement found the database locked by another connection since the
     // connection was opened or ResumeLockWaits was called.

@@ -13,6 +13,7 @@
 
 class QSqlDatabase;
 class QSqlQuery;
+struct sqlite3;
 
 // The deadline of the statement that runs on a connection. The progress handler interrupts
 // the statement once the deadline has passed and notes that it did.
@@ -32,6 +33,9 @@ struct TSqliteStatementClock {
 // file that is no SQLite database is refused here. The clock must outlive the connection.
 // Raises EDatabaseError.
 void PrepareSqliteConnection(const QSqlDatabase& db, TSqliteStatementClock* clock, int busyTimeoutMs);
+
+// The native handle behind an open QSQLITE database; nullptr when the driver gives none.
+sqlite3* SqliteNativeHandle(const QSqlDatabase& db);
 
 // The file as an SQLite URI that opens it for reading and writing but never creates it.
 QString SqliteUriOfExistingFile(const QString& path);

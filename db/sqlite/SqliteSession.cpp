@@ -29,7 +29,21 @@ int TSqliteSession::BusyTimeoutMs() const {
                               : INT_MAX;
 }
 
-void TSqliteSession::Prepare() { PrepareSqliteConnection(Db, &Clock, BusyTimeoutMs()); }
+void TSqliteSession::Prepare() {
+    PrepareSqliteConnection(Db, &Clock, BusyTimeoutMs());
+    Handle = SqliteNativeHandle(Db);
+}
+
+// A rewritten insert records the row's GUID after it; what the caller learns (rows
+// affected) is the insert's own.
+TRowSet TSqliteSession::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
+    const TSqliteGuidRewrite* found = Handle ? GuidStatements.RewriteOf(Handle, sql) : nullptr;
+    if (!found) return TQtSession::Run(sql, params, wantRows);
+    const TSqliteGuidRewrite rewrite = *found;
+    TRowSet rows = TQtSession::Run(rewrite.Statement, params, wantRows);
+    if (!rewrite.Record.isEmpty()) TQtSession::Run(rewrite.Record, params, false);
+    return rows;
+}
 
 void TSqliteSession::SetLockWait(bool waitForLocks) {
     ExecuteOnDatabase(Db, QStringLiteral("PRAGMA busy_timeout = %1").arg(waitForLocks ? BusyTimeoutMs() : 0));
