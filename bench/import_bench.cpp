@@ -7,8 +7,16 @@
 //                 two files, one transaction, no remapping
 //   large dest    the import into a destination `scale` times larger
 //   large source  the import of the same titles from a source `scale` times larger
+// and on SQLite also
+//   large floor   the floor from the large source
+//   indexed       the import from the small source where the schema indexes every column
+//                 that refers to another table (as a working road database does)
+//   large indexed the same from the large source so indexed
 // and prints rows copied, seconds, rows per second and peak memory of each, then the ratios
-// import / floor, large dest / import, large source / import in one closing line.
+// in one closing line, with the targets: import / floor, large dest / import, and large
+// source / import per copied row with the references indexed, without them, and the floor's
+// own growth from the large source (without indexes each dependent table is read whole, by
+// the floor as by the import).
 //
 // Usage: import_bench [--titles N] [--rows N] [--dest-titles N] [--scale N] [--dir DIR]
 //                     [--postgres CONN]
@@ -24,6 +32,7 @@
 //                    statement cannot read one database and write another. Default scale 10.
 
 #include "common/FloorCopy.h"
+#include "common/IndexedSample.h"
 #include "common/PeakMemory.h"
 #include "common/PostgresSample.h"
 #include "common/QuietFrontEnd.h"
@@ -93,10 +102,14 @@ TOptions ParseOptions(const QStringList& args) {
     return options;
 }
 
+QString SamplePath(const QString& dir, const QString& kind, int titles, int rows, int seed) {
+    return QDir(dir).filePath(QStringLiteral("%1-%2x%3-seed%4.db").arg(kind).arg(titles).arg(rows).arg(seed));
+}
+
 // A sample database of `titles` titles, made once: a file of these parameters found in the
 // folder is taken as it is (files are made under another name and renamed when complete).
 QString SampleFile(const QString& dir, const QString& kind, int titles, int rows, int seed, int firstTitle) {
-    const QString path = QDir(dir).filePath(QStringLiteral("%1-%2x%3-seed%4.db").arg(kind).arg(titles).arg(rows).arg(seed));
+    const QString path = SamplePath(dir, kind, titles, rows, seed);
     if (QFile::exists(path)) return path;
     QElapsedTimer clock;
     clock.start();
@@ -187,6 +200,45 @@ void Print(const char* name, const TMeasure& measure) {
     std::fflush(stdout);
 }
 
+// SQLite: how the import from a source `scale` times larger grows per copied row where the
+// schema indexes the references, and beside it the floor's own growth without them.
+struct TSourceScaling {
+    TMeasure Floor, LargeFloor, Indexed, LargeIndexed;
+};
+
+double PerRow(const TMeasure& measure) { return measure.Seconds / static_cast<double>(qMax(1LL, measure.Rows)); }
+
+TSourceScaling MeasureSourceScaling(const TOptions& options, const QString& dir, const TDatabases& databases,
+                                    const TMeasure& floor, const TImportPlan& largeSourcePlan) {
+    TSourceScaling scaling;
+    scaling.Floor = floor;
+    const QString small = SamplePath(dir, QStringLiteral("source"), options.Titles, options.Rows, 1);
+    const QString large = SamplePath(dir, QStringLiteral("source"), options.Titles * options.Scale, options.Rows, 1);
+    scaling.LargeFloor = MeasureFloor(large, WorkCopy(dir, SamplePath(dir, QStringLiteral("dest"), options.DestTitles,
+                                                                        options.Rows, 2)),
+                                      largeSourcePlan);
+    Print("large floor", scaling.LargeFloor);
+    TImportPlan plan;
+    scaling.Indexed = MeasureImport(SampleConnectionString(IndexedSampleFile(small)), databases.WorkCopy(databases.Dest),
+                                    options.Titles, plan);
+    Print("indexed", scaling.Indexed);
+    TImportPlan largePlan;
+    scaling.LargeIndexed = MeasureImport(SampleConnectionString(IndexedSampleFile(large)),
+                                         databases.WorkCopy(databases.Dest), options.Titles, largePlan);
+    Print("large indexed", scaling.LargeIndexed);
+    return scaling;
+}
+
+void PrintSqliteRatios(const TMeasure& import, const TMeasure& intoLarge, const TMeasure& fromLarge,
+                       const TSourceScaling& scaling) {
+    std::printf("import/floor %.1f (target 10)  large dest/small %.2f (target 1.2)  large source/small per row %.2f "
+                "with indexed references (target 1.3), %.2f without (floor %.2f)  (import %.3f s, %lld rows, peak %.0f MB)\n",
+                import.Seconds / scaling.Floor.Seconds, intoLarge.Seconds / import.Seconds,
+                PerRow(scaling.LargeIndexed) / PerRow(scaling.Indexed), PerRow(fromLarge) / PerRow(import),
+                PerRow(scaling.LargeFloor) / PerRow(scaling.Floor), import.Seconds, import.Rows,
+                qMax(qMax(import.PeakKb, intoLarge.PeakKb), qMax(fromLarge.PeakKb, scaling.LargeIndexed.PeakKb)) / 1024.0);
+}
+
 }  // namespace
 
 TDatabases SqliteDatabases(const TOptions& options, const QString& dir) {
@@ -268,7 +320,12 @@ int main(int argc, char** argv) {
         const TMeasure fromLarge =
             MeasureImport(databases.LargeSource, databases.WorkCopy(databases.Dest), options.Titles, largeSourcePlan);
         Print("large source", fromLarge);
-        if (!postgres) QFile::remove(QDir(dir).filePath(QStringLiteral("work.db")));
+        if (!postgres) {
+            const TSourceScaling scaling = MeasureSourceScaling(options, dir, databases, floor, largeSourcePlan);
+            QFile::remove(QDir(dir).filePath(QStringLiteral("work.db")));
+            PrintSqliteRatios(import, intoLarge, fromLarge, scaling);
+            return 0;
+        }
 
         const QString floorRatio = postgres ? QStringLiteral("n/a") : QString::number(import.Seconds / floor.Seconds, 'f', 1);
         std::printf("import/floor %s  large dest/small %.2f  large source/small %.2f  (import %.3f s, %lld rows, "

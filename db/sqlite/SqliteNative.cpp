@@ -104,10 +104,10 @@ QString SqliteUriOfExistingFile(const QString& path) {
     return QStringLiteral("file://") + file + QStringLiteral("?mode=rw");
 }
 
-QVector<TColumnInfo> SqliteResultColumns(const QSqlQuery& query) {
+namespace {
+
+QVector<TColumnInfo> ReadResultColumns(sqlite3_stmt* statement) {
     QVector<TColumnInfo> columns;
-    sqlite3_stmt* statement = NativeStatement(query);
-    if (!statement) return columns;
     const int count = sqlite3_column_count(statement);
     columns.reserve(count);
     for (int i = 0; i < count; ++i) {
@@ -117,6 +117,26 @@ QVector<TColumnInfo> SqliteResultColumns(const QSqlQuery& query) {
         columns.append(column);
     }
     return columns;
+}
+
+// Statements met by one connection; beyond this many (finalized ones among them) the
+// columns are read afresh.
+constexpr int MaxKnownStatements = 1024;
+
+}  // namespace
+
+QVector<TColumnInfo> TSqliteResultColumns::Of(const QSqlQuery& query) {
+    sqlite3_stmt* statement = NativeStatement(query);
+    if (!statement) return {};
+    // The address alone may be a finalized statement's reused: the text and the count of
+    // new preparations tell.
+    const char* sql = sqlite3_sql(statement);
+    const int prepared = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_REPREPARE, 0);
+    const auto found = Known.constFind(statement);
+    if (found != Known.constEnd() && found->Prepared == prepared && sql && found->Sql == sql) return found->Columns;
+    if (Known.size() >= MaxKnownStatements) Known.clear();
+    TKnown known{QByteArray(sql), prepared, ReadResultColumns(statement)};
+    return Known.insert(statement, known)->Columns;
 }
 
 QStringList SplitSqliteStatements(const QString& sql) {

@@ -3,7 +3,7 @@
 // TEMP schema, never in the database file: a killed run leaves nothing behind, and nothing
 // costs in proportion to the size of a table.
 // - The GUID of a table: a TEMP table "road-import GUID: <table>" (GUID, Row) that records
-//   the GUID of every row the connection inserted (SqliteGuidStatements.h rewrites the
+//   the GUID of every row the connection inserted (SqliteImportStatements.h rewrites the
 //   statements that name the column); a row read gets a GUID drawn from its row id.
 // - A foreign key added to a table: a TEMP table "road-import links: <table>" that declares
 //   it; the dialect's foreign-key answers join these in.

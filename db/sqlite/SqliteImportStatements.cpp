@@ -1,7 +1,8 @@
-// Rewriting the copier's statements that carry the import's GUID column on SQLite, so that
-// the column lives in the connection's TEMP schema rather than in the file.
+// Rewriting the import's statements on SQLite: those that carry the GUID column, so that the
+// column lives in the connection's TEMP schema rather than in the file, and the section
+// link's clearing.
 
-#include "db/sqlite/SqliteGuidStatements.h"
+#include "db/sqlite/SqliteImportStatements.h"
 
 #include "db/SqlText.h"
 #include "db/sqlite/SqliteTempObjects.h"
@@ -36,6 +37,13 @@ const QRegularExpression& UpdateShape() {
     return shape;
 }
 
+// The section link's clearing: table, column, the selection of the keys.
+const QRegularExpression& ClearingShape() {
+    static const QRegularExpression shape(
+        QStringLiteral("^Update (\\S+) Set (\\S+) = NULL Where (\\S+) not in \\((Select \\S+ From \\S+)\\)$"));
+    return shape;
+}
+
 // The copier's match condition on the GUID column; group 1 is the value's parameter.
 const QRegularExpression& GuidCondition() {
     static const QRegularExpression shape(
@@ -62,17 +70,12 @@ QStringList TrimmedItems(const QString& list) {
     return items;
 }
 
-// How the rows of a table are told apart: its row id, or, in a WITHOUT ROWID table, its
-// primary key columns.
-struct TRowIdentity {
-    bool HasRowid = true;
-    QStringList KeyColumns;
+QString RowKeyOf(const TSqliteRowIdentity& identity) {
+    return identity.HasRowid ? QStringLiteral("rowid") : QuotedName(identity.KeyColumns.value(0));
+}
 
-    QString RowKey() const { return HasRowid ? QStringLiteral("rowid") : QuotedName(KeyColumns.value(0)); }
-};
-
-TRowIdentity IdentityOf(sqlite3* handle, const QString& table) {
-    TRowIdentity identity;
+TSqliteRowIdentity ReadIdentity(sqlite3* handle, const QString& table) {
+    TSqliteRowIdentity identity;
     const QByteArray name = table.toUtf8();
     identity.HasRowid = sqlite3_table_column_metadata(handle, "main", name.constData(), "rowid", nullptr, nullptr,
                                                       nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -88,9 +91,15 @@ TRowIdentity IdentityOf(sqlite3* handle, const QString& table) {
     return identity;
 }
 
+TSqliteRowIdentity IdentityOf(sqlite3* handle, const QString& table, QHash<QString, TSqliteRowIdentity>& known) {
+    const auto found = known.constFind(table);
+    if (found != known.constEnd()) return *found;
+    return *known.insert(table, ReadIdentity(handle, table));
+}
+
 // newid()'s 8-4-4-4-12 shape: the connection's prefix, then the row id in hexadecimal (or
 // the primary key's text), so that the same row reads the same GUID.
-QString ReadGuidExpression(const QString& prefix, const TRowIdentity& identity) {
+QString ReadGuidExpression(const QString& prefix, const TSqliteRowIdentity& identity) {
     if (identity.HasRowid) return SqlStringLiteral(prefix) + QStringLiteral(" || printf('%012X', rowid)");
     QStringList parts;
     for (const QString& column : identity.KeyColumns) parts << QStringLiteral("quote(") + QuotedName(column) + QLatin1Char(')');
@@ -99,29 +108,46 @@ QString ReadGuidExpression(const QString& prefix, const TRowIdentity& identity) 
 
 }  // namespace
 
-TSqliteGuidStatements::TSqliteGuidStatements()
+TSqliteImportStatements::TSqliteImportStatements()
     : Prefix(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().left(24)) {}
 
-const TSqliteGuidRewrite* TSqliteGuidStatements::RewriteOf(sqlite3* handle, const QString& sql) {
+const TSqliteRewrite* TSqliteImportStatements::RewriteOf(sqlite3* handle, const QString& sql) {
     auto entry = Entries.constFind(sql);
     if (entry == Entries.constEnd()) {
         // Making or dropping a GUID of the connection may follow a change of the file's
         // tables (another program's, between two runs): what was learned of them is dropped.
         if (ChangesTempObjects(sql)) {
             Entries.clear();
+            Identities.clear();
             return nullptr;
         }
         if (Entries.size() >= MaxEntries) Entries.clear();
         entry = Entries.insert(sql, Analyse(handle, sql));
     }
-    if (entry->GuidTable.isEmpty()) return nullptr;
-    if (sqlite3_table_column_metadata(handle, "temp", entry->GuidTable.constData(), nullptr, nullptr, nullptr, nullptr,
+    if (!entry->Rewritten) return nullptr;
+    if (!entry->GuidTable.isEmpty() && sqlite3_table_column_metadata(handle, "temp", entry->GuidTable.constData(), nullptr, nullptr, nullptr, nullptr,
                                       nullptr, nullptr) != SQLITE_OK)
         return nullptr;
     return &entry->Rewrite;
 }
 
-TSqliteGuidStatements::TEntry TSqliteGuidStatements::Analyse(sqlite3* handle, const QString& sql) const {
+TSqliteImportStatements::TEntry TSqliteImportStatements::Analyse(sqlite3* handle, const QString& sql) {
+    TEntry entry;
+    const QRegularExpressionMatch clearing = ClearingShape().match(sql);
+    if (clearing.hasMatch()) {
+        const QString table = clearing.captured(1);
+        if (clearing.captured(2) != clearing.captured(3) || !IdentityOf(handle, table, Identities).HasRowid) return entry;
+        entry.Rewritten = true;
+        entry.Rewrite.Statement = QStringLiteral("Update ") + table + QStringLiteral(" Set ") + clearing.captured(2) +
+                                  QStringLiteral(" = NULL Where rowid in (select rowid from ") + table +
+                                  QStringLiteral(" Where ") + clearing.captured(3) + QStringLiteral(" not in (") +
+                                  clearing.captured(4) + QStringLiteral("))");
+        return entry;
+    }
+    return AnalyseGuidStatement(handle, sql);
+}
+
+TSqliteImportStatements::TEntry TSqliteImportStatements::AnalyseGuidStatement(sqlite3* handle, const QString& sql) {
     TEntry entry;
     if (!sql.contains(Guid)) return entry;
     const QRegularExpressionMatch insert = InsertShape().match(sql);
@@ -134,7 +160,7 @@ TSqliteGuidStatements::TEntry TSqliteGuidStatements::Analyse(sqlite3* handle, co
                                               : QString();
     if (table.isEmpty()) return entry;
     const QString guidTable = SqliteTempName(SqliteGuidTableName(table));
-    const TRowIdentity identity = IdentityOf(handle, table);
+    const TSqliteRowIdentity identity = IdentityOf(handle, table, Identities);
     QString statement = sql;
     QString record;
 
@@ -165,10 +191,13 @@ TSqliteGuidStatements::TEntry TSqliteGuidStatements::Analyse(sqlite3* handle, co
                             sql.mid(select.capturedEnd(2));
             }
         }
-        statement.replace(GuidCondition(), QLatin1Char('(') + identity.RowKey() + QStringLiteral(" in (select Row from ") +
+        // "=": one row at most, as the copier takes the first row found; an IN would build a
+        // table for every probe.
+        statement.replace(GuidCondition(), QLatin1Char('(') + RowKeyOf(identity) + QStringLiteral(" = (select Row from ") +
                                                guidTable + QStringLiteral(" where GUID = \\1))"));
     }
     if (statement == sql) return entry;
+    entry.Rewritten = true;
     entry.GuidTable = SqliteGuidTableName(table).toUtf8();
     entry.Rewrite = {statement, record};
     return entry;
