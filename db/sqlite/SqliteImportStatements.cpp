@@ -125,8 +125,10 @@ const TSqliteRewrite* TSqliteImportStatements::RewriteOf(sqlite3* handle, const 
         entry = Entries.insert(sql, Analyse(handle, sql));
     }
     if (!entry->Rewritten) return nullptr;
-    if (!entry->GuidTable.isEmpty() && sqlite3_table_column_metadata(handle, "temp", entry->GuidTable.constData(), nullptr, nullptr, nullptr, nullptr,
-                                      nullptr, nullptr) != SQLITE_OK)
+    // A GUID statement applies while the table's GUID lives in the connection; asked of the
+    // schema SQLite holds in memory, which follows every rollback.
+    if (!entry->GuidTable.isEmpty() && sqlite3_table_column_metadata(handle, "temp", entry->GuidTable.constData(), nullptr,
+                                                                     nullptr, nullptr, nullptr, nullptr, nullptr) != SQLITE_OK)
         return nullptr;
     return &entry->Rewrite;
 }
