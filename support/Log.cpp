@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <memory>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -310,8 +310,8 @@ void WriteToFile(TLogState& state, const QString& fileName, const QByteArray& me
 #else
 
 // The file written last, open until another one is named, or it is deleted, or a call
-// fails. Opening and closing it cost more than a line; the lock is
-// still held for each call alone. Used under the state's lock.
+// fails: opening and closing it cost more than writing a line. The lock is still held for
+// each call alone. Used under the state's lock.
 struct TKeptFile {
     std::unique_ptr<TLogFile> File;
     QString Name;
