@@ -37,7 +37,6 @@ public:
     QString ConnectionString;
     int CommandTimeout = 30;   // seconds allowed to each statement
     bool LoginPrompt = false;  // the layer never asks for credentials itself
-    TConnectionRole Role = TConnectionRole::None;
 
     // Opening an open connection changes nothing; closing a closed one is harmless.
     virtual void Open();
@@ -64,7 +63,6 @@ public:
     // Runs one statement text (which may hold several commands where the backend allows)
     // with its named parameters. wantRows: the statement returns rows, fetch them all.
     TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) override;
-    TConnectionRole ImportRole() const override { return Role; }
 
     // Batches (Backend.h): how many of the copier's rows one may hold (1 while closed), running
     // one as one unit where the backend can, and taking the last one back.

@@ -10,8 +10,6 @@ TImportDBModule* ImportDBModule = nullptr;
 TImportDBModule::TImportDBModule() {
     ADOConnectionSource.LoginPrompt = false;
     ADOConnectionDest.LoginPrompt = false;
-    ADOConnectionSource.Role = TConnectionRole::Source;
-    ADOConnectionDest.Role = TConnectionRole::Destination;
     ImportDBModule = this;
 }
 

@@ -3,7 +3,6 @@
 // backend's dialect and its import claim get the runner from their caller (TADOConnection is
 // one) rather than making a connection or a query of their own.
 
-#include "db/ConnectionRole.h"
 #include "db/RowSet.h"
 
 #include <QString>
@@ -18,8 +17,6 @@ public:
     virtual TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) = 0;
     // Whether statements can run now.
     virtual bool Connected() const = 0;
-    // The part the runner's connection plays in an import.
-    virtual TConnectionRole ImportRole() const = 0;
 };
 
 // A statement without parameters whose rows are not wanted.

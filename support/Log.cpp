@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -22,6 +23,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -106,8 +108,19 @@ QString ChooseFileName(TLogState& state) {
     return state.BesideRuledOut ? StateFolderLogFileName(executable) : beside;
 }
 
+// dd.MM.yyyy hh:mm:ss.zzz. The local date and time up to the second are worked out once a
+// second: doing it for every line cost more than writing the line.
 QByteArray TimeStamp() {
-    return QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss.zzz")).toUtf8();
+    static qint64 second = -1;
+    static QByteArray upToSecond;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now / 1000 != second) {
+        second = now / 1000;
+        upToSecond = QDateTime::fromSecsSinceEpoch(second).toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")).toUtf8();
+    }
+    char millis[8];
+    std::snprintf(millis, sizeof millis, ".%03d", static_cast<int>(now % 1000));
+    return upToSecond + millis;
 }
 
 QByteArray FirstLine(const QByteArray& message) {
@@ -121,8 +134,9 @@ QByteArray RepeatedLine(const QByteArray& message, qint32 count) {
            " " + word.toUtf8() + ")" + LineEnd;
 }
 
-// The log file, open for one call and held against other writers for its duration. Every
-// failing operation throws; the destructor closes the file on every path.
+// The log file, held against other writers for the duration of a call. On Windows it is
+// open for one call; elsewhere it stays open between calls (Kept below) and is locked for
+// each. Every failing operation throws; the destructor closes the file on every path.
 class TLogFile {
 public:
     explicit TLogFile(const QString& path) { Open(path); }
@@ -133,6 +147,12 @@ public:
     qint64 SeekToEnd();
     void CutAt(qint64 offset);
     void Write(const QByteArray& bytes);
+#ifndef Q_OS_WIN
+    // Whether the open file is still there (not deleted).
+    bool StillThere() const;
+    void LockAgainstOtherWriters();
+    void Unlock();
+#endif
 
 private:
     void Open(const QString& path);
@@ -140,7 +160,6 @@ private:
 #ifdef Q_OS_WIN
     HANDLE Handle = INVALID_HANDLE_VALUE;
 #else
-    void LockAgainstOtherWriters();
     int Descriptor = -1;
 #endif
 };
@@ -194,7 +213,11 @@ void TLogFile::Open(const QString& path) {
         Descriptor = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     } while (Descriptor < 0 && errno == EINTR);
     if (Descriptor < 0) Fail("open");
-    LockAgainstOtherWriters();
+}
+
+bool TLogFile::StillThere() const {
+    struct stat open {};
+    return ::fstat(Descriptor, &open) == 0 && open.st_nlink > 0;
 }
 
 // A writer that holds the file only ever does so for one line, so a short wait is enough;
@@ -207,6 +230,8 @@ void TLogFile::LockAgainstOtherWriters() {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
+
+void TLogFile::Unlock() { ::flock(Descriptor, LOCK_UN); }
 
 void TLogFile::Close() {
     if (Descriptor >= 0) ::close(Descriptor);  // closing also releases the lock
@@ -268,8 +293,7 @@ void RewriteRepeatedLine(TLogState& state, TLogFile& file, const QString& fileNa
     state.LastLineEnd = state.LastLineStart + line.size();
 }
 
-void WriteToFile(TLogState& state, const QString& fileName, const QByteArray& message) {
-    TLogFile file(fileName);
+void WriteLine(TLogState& state, TLogFile& file, const QString& fileName, const QByteArray& message) {
     const qint64 fileSize = file.SeekToEnd();
     if (!state.LastMessage || *state.LastMessage != message)
         AppendNewLine(state, file, fileName, message, fileSize);
@@ -277,6 +301,50 @@ void WriteToFile(TLogState& state, const QString& fileName, const QByteArray& me
         RewriteRepeatedLine(state, file, fileName, message, fileSize);
     // an empty message right after an empty one writes nothing
 }
+
+#ifdef Q_OS_WIN
+
+void WriteToFile(TLogState& state, const QString& fileName, const QByteArray& message) {
+    TLogFile file(fileName);
+    WriteLine(state, file, fileName, message);
+}
+
+#else
+
+// The file written last, open until another one is named, or it is deleted, or a call
+// fails: opening and closing it cost more than writing a line. The lock is still held for
+// each call alone. Used under the state's lock.
+struct TKeptFile {
+    std::unique_ptr<TLogFile> File;
+    QString Name;
+};
+
+TKeptFile& Kept() {
+    static TKeptFile* kept = new TKeptFile;
+    return *kept;
+}
+
+void WriteToFile(TLogState& state, const QString& fileName, const QByteArray& message) {
+    TKeptFile& kept = Kept();
+    try {
+        if (!kept.File || kept.Name != fileName || !kept.File->StillThere()) {
+            kept.File.reset();
+            kept.File = std::make_unique<TLogFile>(fileName);
+            kept.Name = fileName;
+        }
+        kept.File->LockAgainstOtherWriters();
+        struct TUnlock {
+            TLogFile& File;
+            ~TUnlock() { File.Unlock(); }
+        } unlock{*kept.File};
+        WriteLine(state, *kept.File, fileName, message);
+    } catch (...) {
+        kept.File.reset();
+        throw;
+    }
+}
+
+#endif
 
 }  // namespace
 

@@ -1,13 +1,13 @@
 // SQLite's catalogue from sqlite_master and the table-valued pragmas, and the import's
-// schema changes on SQLite.
+// temporary changes, which on SQLite live in the connection alone.
 
 #include "db/sqlite/SqliteDialect.h"
 
 #include "db/StatementRunner.h"
 #include "db/RegularIdentifier.h"
 #include "db/SqlText.h"
-#include "db/sqlite/SqliteGuidColumns.h"
-#include "db/sqlite/SqliteSchemaEdit.h"
+#include "db/DbError.h"
+#include "db/sqlite/SqliteTempObjects.h"
 
 #include <sqlite3.h>
 
@@ -37,35 +37,45 @@ QString TSqliteDialect::PrimaryKeyStatement(const QString& table) const {
            QStringLiteral(") where pk > 0 order by pk");
 }
 
+// The foreign keys of the file and those the import added in the connection, ordered as
+// sp_fkeys orders its rows: by the referenced table, then key position.
 QString TSqliteDialect::ForeignKeysStatement(const QString& table) const {
-    // Ordered as sp_fkeys orders its rows: by the referenced table, then key position.
-    return QStringLiteral(
-               "select f.\"from\" as fkcolumn_name, coalesce(r.name, f.\"table\") as pktable_name "
-               "from pragma_foreign_key_list(") +
-           SqlStringLiteral(table) +
-           QStringLiteral(") f left join sqlite_master r on r.type = 'table' and "
-                          "r.name = f.\"table\" collate UNICODE_CI "
-                          "order by pktable_name collate UNICODE_CI, f.id, f.seq");
+    const QString keys = QStringLiteral(
+        "select f.\"from\" as fkcolumn_name, coalesce(r.name, f.\"table\") as pktable_name, %1 as added, "
+        "f.id as id, f.seq as seq from pragma_foreign_key_list(%2) f left join sqlite_master r "
+        "on r.type = 'table' and r.name = f.\"table\" collate UNICODE_CI");
+    return QStringLiteral("select fkcolumn_name, pktable_name from (") +
+           keys.arg(QStringLiteral("0"), SqlStringLiteral(table)) + QStringLiteral(" union all ") +
+           keys.arg(QStringLiteral("1"), SqlStringLiteral(SqliteLinkTableName(table)) + QStringLiteral(", 'temp'")) +
+           QStringLiteral(") order by pktable_name collate UNICODE_CI, added, id, seq");
 }
 
-// The import's GUID column is listed also where it is computed (hidden 2 or 3 in
-// pragma_table_xinfo), so that the copier carries it; other computed columns stay out.
+// The columns of the file's table in catalogue order, and last the import's GUID where it
+// lives in the connection (in place of a column GUID an older version left in the file).
+// Computed columns are not copied.
 QString TSqliteDialect::ColumnListStatement(const QString& table) const {
+    const QString name = SqlStringLiteral(table);
+    const QString guidInConnection =
+        QStringLiteral("exists (select 1 from sqlite_temp_master t where t.type = 'table' and t.name = ") +
+        SqlStringLiteral(SqliteGuidTableName(QString())) + QStringLiteral(" || m.name)");
     return QStringLiteral(
-               "select p.name as name from sqlite_master m, pragma_table_xinfo(m.name) p "
-               "where m.type = 'table' and m.name not like 'sqlite\\_%' escape '\\' and "
-               "(p.hidden = 0 or (p.hidden in (2, 3) and p.name = 'GUID')) and m.name = ") +
-           SqlStringLiteral(table) + QStringLiteral(" collate UNICODE_CI order by p.cid");
+               "select name from (select p.name as name, p.cid as cid from sqlite_master m, pragma_table_xinfo(m.name) p "
+               "where m.type = 'table' and m.name not like 'sqlite\\_%' escape '\\' and p.hidden = 0 and m.name = ") +
+           name + QStringLiteral(" collate UNICODE_CI and not (p.name = 'GUID' collate nocase and ") + guidInConnection +
+           QStringLiteral(") union all select 'GUID', 1e18 from sqlite_master m where m.type = 'table' and m.name = ") +
+           name + QStringLiteral(" collate UNICODE_CI and ") + guidInConnection + QStringLiteral(") order by cid");
 }
 
-// Pairs (referencing table, referenced table) of user tables, under a condition.
+// Pairs (referencing table, referenced table) of user tables under a condition, through the
+// file's foreign keys and the links the import added in the connection.
 static QString ReferencesStatement(const QString& condition) {
-    return QStringLiteral(
-               "select distinct m.name as name, r.name as Name1 "
-               "from sqlite_master m, pragma_foreign_key_list(m.name) f, sqlite_master r "
-               "where m.type = 'table' and r.type = 'table' and "
-               "r.name = f.\"table\" collate UNICODE_CI and ") +
-           condition + QStringLiteral(" order by m.name collate UNICODE_CI, r.name collate UNICODE_CI");
+    const QString pairs = QStringLiteral(
+        "select m.name as name, r.name as Name1 from sqlite_master m, pragma_foreign_key_list(%1) f, sqlite_master r "
+        "where m.type = 'table' and r.type = 'table' and r.name = f.\"table\" collate UNICODE_CI and ");
+    return QStringLiteral("select distinct name, Name1 from (") + pairs.arg(QStringLiteral("m.name")) + condition +
+           QStringLiteral(" union all ") +
+           pairs.arg(SqlStringLiteral(SqliteLinkTableName(QString())) + QStringLiteral(" || m.name, 'temp'")) + condition +
+           QStringLiteral(") order by name collate UNICODE_CI, Name1 collate UNICODE_CI");
 }
 
 QString TSqliteDialect::ReferencedTablesStatement(const QString& table) const {
@@ -87,18 +97,12 @@ QString TSqliteDialect::UserTablesStatement() const {
     return QStringLiteral("select name from sqlite_master where type = 'table' and name not like 'sqlite\\_%' escape '\\'");
 }
 
-// The copier finds each row it copies by its GUID; without an index every probe would read
-// the whole destination table. SQLite will not drop an indexed column, so the drop removes
-// the index first.
+// An older version kept the GUID in the file, with an index on the destination; the drop of
+// such a column removes both.
 static QString GuidIndexName(const QString& table) {
     QString name = QStringLiteral("GUID_") + table;
     name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + name + QLatin1Char('"');
-}
-
-static QString GuidIndexStatement(const QString& table) {
-    return QStringLiteral("CREATE INDEX IF NOT EXISTS ") + GuidIndexName(table) + QStringLiteral(" ON ") + table +
-           QStringLiteral("(GUID);");
 }
 
 static QString UserTableCountStatement(const QString& table) {
@@ -110,22 +114,33 @@ static bool IsUserTable(TStatementRunner& runner, const QString& table) {
     return ScalarOf(runner, UserTableCountStatement(table)).toLongLong() > 0;
 }
 
-// On a connection with a role in the import, the GUID statements of this dialect are carried
-// out by that role (SqliteGuidColumns.h); every other statement runs as written.
+// The GUID statements of this dialect are carried out in the connection (SqliteTempObjects.h);
+// a column GUID that an older version left in the file meets them as it did then: the add
+// fails on it, the drop removes it. Every other statement runs as written.
 void TSqliteDialect::ExecuteForUserTable(TStatementRunner& runner, const QString& table,
                                          const QString& statement) const {
-    const TConnectionRole role = runner.ImportRole();
     const bool add = statement == AddGuidColumnStatement(table);
     const bool fill = statement == FillGuidStatement(table);
-    if (role == TConnectionRole::None || (!add && !fill)) {
+    const bool drop = statement == DropGuidColumnStatement(table);
+    if (!add && !fill && !drop) {
         ExecuteWhenCounted(runner, UserTableCountStatement(table), statement);
         return;
     }
     if (!IsUserTable(runner, table)) return;
-    if (add)
-        AddSqliteGuidColumn(runner, table, role, statement);
-    else
-        FillSqliteGuidColumn(runner, table, role, statement, GuidIndexStatement(table));
+    const bool inConnection = SqliteConnectionHasGuid(runner, table);
+    if (add) {
+        if (inConnection) throw EDatabaseError(QStringLiteral("duplicate column name: GUID"));
+        if (SqliteHasStoredGuid(runner, table)) ExecuteText(runner, statement);  // refused as before
+        SqliteAddConnectionGuid(runner, table);
+    } else if (fill) {
+        // Nothing to fill: a row read draws its GUID, a row written records it. The column
+        // is made here where the add was refused for a column left in the file.
+        if (!inConnection) SqliteAddConnectionGuid(runner, table);
+    } else {
+        if (inConnection) SqliteDropConnectionGuid(runner, table);
+        // Without a GUID in the connection the drop fails as a drop of a missing column does.
+        if (!inConnection || SqliteHasStoredGuid(runner, table)) ExecuteText(runner, statement);
+    }
 }
 
 QString TSqliteDialect::AddGuidColumnStatement(const QString& table) const {
@@ -133,7 +148,7 @@ QString TSqliteDialect::AddGuidColumnStatement(const QString& table) const {
 }
 
 QString TSqliteDialect::FillGuidStatement(const QString& table) const {
-    return QStringLiteral("UPDATE ") + table + QStringLiteral(" SET GUID = newid(); ") + GuidIndexStatement(table);
+    return QStringLiteral("UPDATE ") + table + QStringLiteral(" SET GUID = newid()");
 }
 
 QString TSqliteDialect::DropGuidColumnStatement(const QString& table) const {
@@ -143,10 +158,10 @@ QString TSqliteDialect::DropGuidColumnStatement(const QString& table) const {
 
 void TSqliteDialect::AddForeignKey(TStatementRunner& runner, const QString& table, const QString& column,
                                    const QString& refTable, const QString& refColumn) const {
-    SqliteAddForeignKey(runner, table, column, refTable, refColumn);
+    SqliteAddConnectionLink(runner, table, column, refTable, refColumn);
 }
 
 void TSqliteDialect::DropForeignKeys(TStatementRunner& runner, const QString& table,
                                      const QString& refTable) const {
-    SqliteDropForeignKeys(runner, table, refTable);
+    SqliteDropConnectionLinks(runner, table, refTable);
 }

@@ -2,7 +2,8 @@
 // SQLite answers the catalogue questions from sqlite_master and the table-valued pragmas,
 // with the column names of SQL Server's answers. Names are compared and ordered with the
 // collation UNICODE_CI (registered on every SQLite connection), as SQL Server's
-// case-insensitive collation does.
+// case-insensitive collation does. The import's GUID columns and section link live in the
+// connection, not in the file (SqliteTempObjects.h); the answers include them.
 
 #include "db/Dialect.h"
 

@@ -19,12 +19,6 @@ namespace {
 // The progress handler runs every this many virtual-machine steps.
 constexpr int ProgressSteps = 1000;
 
-sqlite3* NativeHandle(const QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
 sqlite3_stmt* NativeStatement(const QSqlQuery& query) {
     const QSqlResult* result = query.result();
     if (!result) return nullptr;
@@ -57,6 +51,12 @@ void Check(sqlite3* handle, int code) {
 
 }  // namespace
 
+sqlite3* SqliteNativeHandle(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
 void TSqliteStatementClock::Start(int timeoutSeconds) {
     Fired = false;
     Armed = timeoutSeconds > 0;
@@ -64,7 +64,7 @@ void TSqliteStatementClock::Start(int timeoutSeconds) {
 }
 
 void PrepareSqliteConnection(const QSqlDatabase& db, TSqliteStatementClock* clock, int busyTimeoutMs) {
-    sqlite3* handle = NativeHandle(db);
+    sqlite3* handle = SqliteNativeHandle(db);
     if (!handle) throw EDatabaseError(QStringLiteral("Драйвер SQLite не предоставил своё подключение"));
     Check(handle, sqlite3_create_function_v2(handle, "newid", 0, SQLITE_UTF8, nullptr, NewId, nullptr,
                                              nullptr, nullptr));
@@ -79,18 +79,18 @@ void PrepareSqliteConnection(const QSqlDatabase& db, TSqliteStatementClock* cloc
 }
 
 qint64 SqliteTotalChanges(const QSqlDatabase& db) {
-    sqlite3* handle = NativeHandle(db);
+    sqlite3* handle = SqliteNativeHandle(db);
     return handle ? sqlite3_total_changes64(handle) : 0;
 }
 
 int SqliteRowsAffected(const QSqlDatabase& db, qint64 totalChangesBefore) {
-    sqlite3* handle = NativeHandle(db);
+    sqlite3* handle = SqliteNativeHandle(db);
     if (!handle || sqlite3_total_changes64(handle) == totalChangesBefore) return 0;
     return static_cast<int>(sqlite3_changes64(handle));
 }
 
 bool SqliteInTransaction(const QSqlDatabase& db) {
-    sqlite3* handle = NativeHandle(db);
+    sqlite3* handle = SqliteNativeHandle(db);
     return handle && sqlite3_get_autocommit(handle) == 0;
 }
 
@@ -104,10 +104,10 @@ QString SqliteUriOfExistingFile(const QString& path) {
     return QStringLiteral("file://") + file + QStringLiteral("?mode=rw");
 }
 
-QVector<TColumnInfo> SqliteResultColumns(const QSqlQuery& query) {
+namespace {
+
+QVector<TColumnInfo> ReadResultColumns(sqlite3_stmt* statement) {
     QVector<TColumnInfo> columns;
-    sqlite3_stmt* statement = NativeStatement(query);
-    if (!statement) return columns;
     const int count = sqlite3_column_count(statement);
     columns.reserve(count);
     for (int i = 0; i < count; ++i) {
@@ -117,6 +117,26 @@ QVector<TColumnInfo> SqliteResultColumns(const QSqlQuery& query) {
         columns.append(column);
     }
     return columns;
+}
+
+// Statements met by one connection; beyond this many (finalized ones among them) the
+// columns are read afresh.
+constexpr int MaxKnownStatements = 1024;
+
+}  // namespace
+
+QVector<TColumnInfo> TSqliteResultColumns::Of(const QSqlQuery& query) {
+    sqlite3_stmt* statement = NativeStatement(query);
+    if (!statement) return {};
+    // The address alone may be a finalized statement's reused: the text and the count of
+    // new preparations tell.
+    const char* sql = sqlite3_sql(statement);
+    const int prepared = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_REPREPARE, 0);
+    const auto found = Known.constFind(statement);
+    if (found != Known.constEnd() && found->Prepared == prepared && sql && found->Sql == sql) return found->Columns;
+    if (Known.size() >= MaxKnownStatements) Known.clear();
+    TKnown known{QByteArray(sql), prepared, ReadResultColumns(statement)};
+    return Known.insert(statement, known)->Columns;
 }
 
 QStringList SplitSqliteStatements(const QString& sql) {

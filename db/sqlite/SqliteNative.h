@@ -6,6 +6,8 @@
 
 #include "db/RowSet.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -13,6 +15,7 @@
 
 class QSqlDatabase;
 class QSqlQuery;
+struct sqlite3;
 
 // The deadline of the statement that runs on a connection. The progress handler interrupts
 // the statement once the deadline has passed and notes that it did.
@@ -33,13 +36,28 @@ struct TSqliteStatementClock {
 // Raises EDatabaseError.
 void PrepareSqliteConnection(const QSqlDatabase& db, TSqliteStatementClock* clock, int busyTimeoutMs);
 
+// The native handle behind an open QSQLITE database; nullptr when the driver gives none.
+sqlite3* SqliteNativeHandle(const QSqlDatabase& db);
+
 // The file as an SQLite URI that opens it for reading and writing but never creates it.
 QString SqliteUriOfExistingFile(const QString& path);
 
 // The columns of the query's current result: names as SQLite reports them, and the type
 // that each one's declared type gives (ftUnknown for an expression column). Empty when the
-// statement returns no columns.
-QVector<TColumnInfo> SqliteResultColumns(const QSqlQuery& query);
+// statement returns no columns. A statement that runs again has the same columns until
+// SQLite prepares it anew, so they are kept per statement.
+class TSqliteResultColumns {
+public:
+    QVector<TColumnInfo> Of(const QSqlQuery& query);
+
+private:
+    struct TKnown {
+        QByteArray Sql;   // of the statement they were read from
+        int Prepared = 0; // how often SQLite had prepared it anew then
+        QVector<TColumnInfo> Columns;
+    };
+    QHash<const void*, TKnown> Known;
+};
 
 // Rows changed by the statement that just ran, given the connection's total of changed
 // rows from before it: Qt reports SQLite's count of the last INSERT, UPDATE or DELETE,

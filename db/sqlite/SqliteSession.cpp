@@ -5,6 +5,7 @@
 
 #include "db/DbError.h"
 #include "db/QtDatabase.h"
+#include "db/sqlite/SqliteKeyParameter.h"
 #include "db/sqlite/SqliteValues.h"
 
 #include <QSqlError>
@@ -44,7 +45,28 @@ int TSqliteSession::BusyTimeoutMs() const {
                               : INT_MAX;
 }
 
-void TSqliteSession::Prepare() { PrepareSqliteConnection(Db, &Clock, BusyTimeoutMs()); }
+void TSqliteSession::Prepare() {
+    PrepareSqliteConnection(Db, &Clock, BusyTimeoutMs());
+    Handle = SqliteNativeHandle(Db);
+}
+
+TRowSet TSqliteSession::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
+    QString text = sql;
+    QVector<TBoundParam> withKey = params;
+    if (!SqliteKeyAsParameter(text, withKey)) return RunRewritten(sql, params, wantRows);
+    return RunRewritten(text, withKey, wantRows);
+}
+
+// A rewritten insert records the row's GUID after it; what the caller learns (rows
+// affected) is the insert's own.
+TRowSet TSqliteSession::RunRewritten(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
+    const TSqliteRewrite* found = Handle ? ImportStatements.RewriteOf(Handle, sql) : nullptr;
+    if (!found) return TQtSession::Run(sql, params, wantRows);
+    const TSqliteRewrite rewrite = *found;
+    TRowSet rows = TQtSession::Run(rewrite.Statement, params, wantRows);
+    if (!rewrite.Record.isEmpty()) TQtSession::Run(rewrite.Record, params, false);
+    return rows;
+}
 
 void TSqliteSession::SetLockWait(bool waitForLocks) {
     ExecuteOnDatabase(Db, QStringLiteral("PRAGMA busy_timeout = %1").arg(waitForLocks ? BusyTimeoutMs() : 0));
@@ -63,7 +85,7 @@ int TSqliteSession::RowsAffected(const QSqlQuery&, qint64 changesBefore) const {
 }
 
 QVector<TColumnInfo> TSqliteSession::ColumnsOf(const QSqlQuery& query) const {
-    QVector<TColumnInfo> columns = SqliteResultColumns(query);
+    QVector<TColumnInfo> columns = ResultColumns.Of(query);
     if (columns.size() == query.record().count()) return columns;
     return TQtSession::ColumnsOf(query);  // typed by their values
 }

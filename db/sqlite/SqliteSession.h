@@ -9,9 +9,11 @@
 // SQLITE_LOCKED: EDatabaseInUse. Result columns are typed by their declared types; rows
 // affected are counted from the connection's total of changes, which DDL and transaction
 // statements leave alone. A decimal text is bound as the integer or double that holds it
-// exactly (SqliteValues.h).
+// exactly (SqliteValues.h). The statements that carry the import's GUID column are rewritten
+// to the GUID that lives in the connection (SqliteImportStatements.h).
 
 #include "db/QtSession.h"
+#include "db/sqlite/SqliteImportStatements.h"
 #include "db/sqlite/SqliteNative.h"
 
 class TSqliteSession : public TQtSession {
@@ -21,6 +23,8 @@ public:
     // Registers what the dialect relies on, sets the busy timeout and the clock (SqliteNative.h).
     void Prepare();
 
+    // A key written into a selection runs as a parameter (SqliteKeyParameter.h).
+    TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) override;
     void SetLockWait(bool waitForLocks) override;
     // SQLite rolls a transaction back by itself on some errors (a full disk, no memory, an
     // I/O error); the connection is then back in autocommit.
@@ -41,8 +45,12 @@ protected:
     [[noreturn]] void RaiseError(const QSqlError& error) const override;
 
 private:
+    TRowSet RunRewritten(const QString& sql, const QVector<TBoundParam>& params, bool wantRows);
     // The busy handler's wait for a command timeout: as long as a statement may run.
     int BusyTimeoutMs() const;
 
     TSqliteStatementClock Clock;  // read by the progress handler while the connection is open
+    sqlite3* Handle = nullptr;     // of the open database, from Prepare on
+    TSqliteImportStatements ImportStatements;
+    mutable TSqliteResultColumns ResultColumns;
 };

@@ -1,5 +1,5 @@
-// Imports that meet on SQLite files: a second run refused while a first one runs, and a
-// killed run mended by the next.
+// Imports that meet on SQLite files: a second run refused while a first one runs (a killed
+// run is SqliteKillTest's).
 
 #include "cli/ConcurrentImports.h"
 #include "cli/SqliteInspector.h"
@@ -31,10 +31,4 @@ TEST_F(ConcurrentImports, ASecondRunIsRefusedWhileTheFirstHoldsItsDatabases) {
     ExpectSecondRunRefusedWhileTheFirstRuns(Pair(QStringLiteral("source.db"), QStringLiteral("dest.db")),
                                             Pair(QStringLiteral("other-source.db"), QStringLiteral("dest.db")),
                                             Pair(QStringLiteral("source.db"), QStringLiteral("other-dest.db")));
-}
-
-TEST_F(ConcurrentImports, AKilledRunIsMendedByTheNext) {
-    MakeSampleSource(Dir.Path(QStringLiteral("source.db")), 6, 60, 5);
-    MakeSampleDest(Dir.Path(QStringLiteral("dest.db")), true);
-    ExpectKilledRunToLeaveNothingTheNextRunCannotMend(Pair(QStringLiteral("source.db"), QStringLiteral("dest.db")));
 }

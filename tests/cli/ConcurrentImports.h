@@ -1,7 +1,8 @@
 #pragma once
 // Imports that meet: a second run while a first one holds its databases, and a run killed
 // in the middle of its copy. Written once for every backend; the SQLite and PostgreSQL tests
-// call them with their own databases.
+// call them with their own databases (on SQLite a killed run leaves no columns at all: see
+// SqliteKillTest).
 
 #include "cli/CliHarness.h"
 

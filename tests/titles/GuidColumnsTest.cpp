@@ -1,13 +1,17 @@
-// The temporary GUID columns and the section link around a copy, on SQLite for real and as
-// SQL Server texts.
+// The temporary GUID columns and the section link around a copy, on SQLite for real (where
+// they live in the connection) and as SQL Server texts.
 
 #include "TitleTestSupport.h"
 
 #include "common/RecordingConnection.h"
 #include "copier/Callbacks.h"
+#include "copier/SchemaIntrospection.h"
+#include "db/Dialect.h"
 #include "db/DbError.h"
 #include "titles/TitleClosure.h"
 #include "titles/TitlePreparation.h"
+
+#include <QSet>
 
 namespace {
 
@@ -15,15 +19,30 @@ const QString guard = QStringLiteral(
     "if exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[%1]') and OBJECTPROPERTY(id, "
     "N'IsUserTable') = 1)");
 
-QStringList SectionKeys(TADOConnection& connection) {
-    return Rows(connection, QStringLiteral("select \"from\", \"to\" from pragma_foreign_key_list('Дорожный_объект') "
-                                           "where \"table\" = 'Межузловой_участок'"));
+// The file's schema as SQLite keeps it: what an import must leave as it was.
+QStringList Schema(TADOConnection& connection) {
+    return Rows(connection, QStringLiteral("select type, name, tbl_name, sql from sqlite_master order by rowid"));
+}
+
+// The copier's list of the table's columns.
+QStringList CopiedColumns(TADOConnection& connection, const QString& table) {
+    return GetColumnList(table, connection, QString()).split(QStringLiteral(", "));
+}
+
+// The GUID of every row of the table, read as the copier reads its source.
+QStringList GuidsRead(TADOConnection& connection, const QString& table) {
+    const QString key = GetPrimaryKeyColumn(table, connection);
+    return Rows(connection, QStringLiteral("select ") + key + QStringLiteral(", GUID  from ") + table +
+                                QStringLiteral(" where ") + key + QStringLiteral(" in (select ") + key +
+                                QStringLiteral(" from ") + table + QLatin1Char(')'));
 }
 
 }  // namespace
 
-TEST_F(TitlesTest, GuidColumnsAreMadeAndFilledInBothDatabasesAndDroppedAfterwards) {
+// On SQLite the columns live in the connection: the copier sees them, the files never do.
+TEST_F(TitlesTest, GuidColumnsAreMadeInBothConnectionsAndDroppedAfterwards) {
     MakeDatabases(2, 3);
+    const QStringList sourceSchema = Schema(Source), destSchema = Schema(Dest);
     QStringList events;
     OnTableStart = [&events](const QString& name, int rows, int count, int number) {
         events << QStringLiteral("start %1 %2 %3 %4").arg(name).arg(rows).arg(count).arg(number);
@@ -37,13 +56,15 @@ TEST_F(TitlesTest, GuidColumnsAreMadeAndFilledInBothDatabasesAndDroppedAfterward
 
     for (TADOConnection* connection : {&Source, &Dest})
         for (const QString& table : Plan.ImportTableList.Strings()) {
-            ASSERT_TRUE(HasColumn(*connection, table, QStringLiteral("GUID"))) << table.toStdString();
-            const QString from = QStringLiteral(" from ") + table;
-            EXPECT_EQ(Scalar(*connection, QStringLiteral("select count(*)") + from + QStringLiteral(" where GUID is null")), 0);
-            EXPECT_EQ(Scalar(*connection, QStringLiteral("select count(distinct GUID)") + from),
-                      Scalar(*connection, QStringLiteral("select count(*)") + from));
+            EXPECT_EQ(CopiedColumns(*connection, table).last(), QStringLiteral("GUID")) << table.toStdString();
+            EXPECT_FALSE(HasColumn(*connection, table, QStringLiteral("GUID"))) << table.toStdString();
         }
-    EXPECT_FALSE(HasColumn(Source, QStringLiteral("Регион"), QStringLiteral("GUID")));
+    EXPECT_FALSE(CopiedColumns(Source, QStringLiteral("Регион")).contains(QStringLiteral("GUID")));
+    // Every row reads a GUID of its own, the same each time.
+    const QStringList guids = GuidsRead(Source, QStringLiteral("Дорожный_объект"));
+    EXPECT_EQ(guids.size(), Scalar(Source, QStringLiteral("select count(*) from Дорожный_объект")));
+    EXPECT_EQ(QSet<QString>(guids.begin(), guids.end()).size(), guids.size());
+    EXPECT_EQ(GuidsRead(Source, QStringLiteral("Дорожный_объект")), guids);
     EXPECT_EQ(MemoLines.count(QStringLiteral("Создаем GUID-ы")), 2);
     EXPECT_EQ(events.count(QStringLiteral("start Создаем GUID-ы %1 -1 0").arg(n)), 2);
     EXPECT_EQ(events.count(QStringLiteral("row Создаем GUID-ы %1").arg(n - 1)), 2);
@@ -52,19 +73,27 @@ TEST_F(TitlesTest, GuidColumnsAreMadeAndFilledInBothDatabasesAndDroppedAfterward
     DropImportSchemaChanges(Plan, Source, Dest);
     for (TADOConnection* connection : {&Source, &Dest})
         for (const QString& table : Plan.ImportTableList.Strings())
-            EXPECT_FALSE(HasColumn(*connection, table, QStringLiteral("GUID"))) << table.toStdString();
+            EXPECT_FALSE(CopiedColumns(*connection, table).contains(QStringLiteral("GUID"))) << table.toStdString();
     EXPECT_FALSE(LogText().contains(QStringLiteral("Ошибка")));
 
-    // A second finish only logs what it cannot drop, one pair per table and database.
+    // A second finish only logs what it cannot drop, one pair per table and database, in
+    // the words of a drop of a missing column.
     const QStringList titles = Rows(Source, QStringLiteral("select * from Титул"));
     DropImportSchemaChanges(Plan, Source, Dest);
     EXPECT_EQ(LogText().count(QStringLiteral("Ошибка удаления GUID-ов для таблицы Титул")), 2);
     EXPECT_EQ(LogText().count(QStringLiteral("Ошибка удаления GUID-ов для таблицы ")), 2 * n);
+    EXPECT_EQ(LogText().count(QStringLiteral("no such column: \"GUID\"")), 2 * n);
     EXPECT_EQ(Rows(Source, QStringLiteral("select * from Титул")), titles);
+    EXPECT_EQ(Schema(Source), sourceSchema);
+    EXPECT_EQ(Schema(Dest), destSchema);
 }
 
-TEST_F(TitlesTest, ColumnLeftByAnInterruptedRunGetsFreshValuesInEveryRow) {
+// A GUID column that an older version left in the file refuses the add as it did then, is
+// replaced in the connection by one that reads a fresh value in every row, and goes with
+// the drop.
+TEST_F(TitlesTest, AColumnLeftByAnOlderVersionIsRemovedByTheDrop) {
     MakeDatabases(2, 2);
+    const QStringList schema = Schema(Source);
     Execute(Source, QStringLiteral("ALTER TABLE Событие ADD GUID uniqueidentifier NULL"));
     Execute(Source, QStringLiteral("UPDATE Событие SET GUID = 'old' WHERE Код_события = 1"));  // the rest NULL
     AddImportTable(Plan, QStringLiteral("Событие"), QString());
@@ -74,48 +103,57 @@ TEST_F(TitlesTest, ColumnLeftByAnInterruptedRunGetsFreshValuesInEveryRow) {
 
     const QString log = LogText();
     EXPECT_TRUE(log.contains(QStringLiteral("Ошибка создания GUID-ов для таблицыСобытие")));
+    EXPECT_TRUE(log.contains(QStringLiteral("duplicate column name: GUID")));
     EXPECT_FALSE(log.contains(QStringLiteral("НетТакойТаблицы")));
     EXPECT_TRUE(log.contains(QStringLiteral("GUID-ы созданы успешно")));
     for (const QString& table : {QStringLiteral("Событие"), QStringLiteral("Дефект")}) {
-        EXPECT_EQ(Scalar(Source, QStringLiteral("select count(*) from ") + table + QStringLiteral(" where GUID is null or GUID = 'old'")), 0);
-        EXPECT_EQ(Scalar(Source, QStringLiteral("select count(distinct GUID) from ") + table),
-                  Scalar(Source, QStringLiteral("select count(*) from ") + table));
+        EXPECT_EQ(CopiedColumns(Source, table).count(QStringLiteral("GUID")), 1) << table.toStdString();
+        const QStringList guids = GuidsRead(Source, table);
+        EXPECT_EQ(guids.size(), Scalar(Source, QStringLiteral("select count(*) from ") + table));
+        EXPECT_EQ(QSet<QString>(guids.begin(), guids.end()).size(), guids.size());
+        EXPECT_FALSE(guids.join(QLatin1Char(' ')).contains(QStringLiteral("|old"))) << table.toStdString();
     }
+
+    DropGuidColumns(Plan, Source);
+    EXPECT_FALSE(HasColumn(Source, QStringLiteral("Событие"), QStringLiteral("GUID")));
+    EXPECT_EQ(Schema(Source), schema);
 }
 
-TEST_F(TitlesTest, SectionLinkClearsDanglingSectionsAndIsDroppedWithEveryOtherSuchKey) {
+TEST_F(TitlesTest, SectionLinkClearsDanglingSectionsAndIsReportedUntilDropped) {
     MakeDatabases(3, 3);
+    const QString objects = QStringLiteral("Дорожный_объект");
+    const QString sections = QStringLiteral("Межузловой_участок");
     const QString dangling = QStringLiteral(
         "select count(*) from Дорожный_объект where Код_участка not in (select Код_участка from Межузловой_участок)");
     const int danglingBefore = Scalar(Source, dangling);
     const int nullsBefore = Scalar(Source, QStringLiteral("select count(*) from Дорожный_объект where Код_участка is null"));
     ASSERT_EQ(danglingBefore, 3);  // one per title
-    const QStringList otherKeys = Rows(Source, QStringLiteral("select * from pragma_foreign_key_list('Дорожный_объект')"));
-    const QString objects = QStringLiteral("select Код_объекта, Наименование, Км, Схема from Дорожный_объект order by 1");
-    const QStringList objectRows = Rows(Source, objects);
+    const QStringList schema = Schema(Source);
+    const QString objectRows = QStringLiteral("select Код_объекта, Наименование, Км, Схема from Дорожный_объект order by 1");
+    const QStringList rowsBefore = Rows(Source, objectRows);
+    const QString links = Source.Dialect().ForeignKeysStatement(objects);
+    const QStringList keysBefore = Rows(Source, links);
+    EXPECT_TRUE(GetReferencedTable(objects, QStringLiteral("Код_участка"), Source).isEmpty());
 
     AddSectionLink(Source);
     EXPECT_EQ(Scalar(Source, dangling), 0);
     EXPECT_EQ(Scalar(Source, QStringLiteral("select count(*) from Дорожный_объект where Код_участка is null")),
               nullsBefore + danglingBefore);
-    EXPECT_EQ(SectionKeys(Source), QStringList{QStringLiteral("Код_участка|Код_участка")});
-    // The key is in force on this connection at once.
-    EXPECT_THROW(Execute(Source, QStringLiteral("UPDATE Дорожный_объект SET Код_участка = 777777 WHERE Код_объекта = 1")),
-                 EDatabaseError);
+    EXPECT_EQ(GetReferencedTable(objects, QStringLiteral("Код_участка"), Source), sections);
+    EXPECT_EQ(Rows(Source, links).count(QStringLiteral("Код_участка|Межузловой_участок")), 1);
+    EXPECT_EQ(Schema(Source), schema);
 
     AddSectionLink(Source);  // a second one beside the first
-    EXPECT_EQ(SectionKeys(Source).size(), 2);
+    EXPECT_EQ(Rows(Source, links).count(QStringLiteral("Код_участка|Межузловой_участок")), 2);
     DropSectionLink(Source);
-    EXPECT_TRUE(SectionKeys(Source).isEmpty());
+    EXPECT_TRUE(GetReferencedTable(objects, QStringLiteral("Код_участка"), Source).isEmpty());
+    EXPECT_EQ(Rows(Source, links), keysBefore);
     DropSectionLink(Source);  // nothing left to drop: harmless
     EXPECT_FALSE(LogText().contains(QStringLiteral("Ошибка")));
 
-    // Nothing else of the table changed: rows, its other keys, its index and its trigger.
-    EXPECT_EQ(Rows(Source, QStringLiteral("select * from pragma_foreign_key_list('Дорожный_объект')")), otherKeys);
-    EXPECT_EQ(Rows(Source, objects), objectRows);
-    EXPECT_EQ(Scalar(Source, QStringLiteral("select count(*) from sqlite_master where name in "
-                                            "('IX_Дорожный_объект_Участок', 'TR_Дорожный_объект_Км')")),
-              2);
+    // Nothing else of the table changed: its rows and the file's schema.
+    EXPECT_EQ(Rows(Source, objectRows), rowsBefore);
+    EXPECT_EQ(Schema(Source), schema);
     EXPECT_EQ(Rows(Source, QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("ok")});
 }
 

@@ -1,0 +1,36 @@
+#pragma once
+// The import's temporary GUID columns and section links on SQLite live in the connection's
+// TEMP schema, never in the database file: a killed run leaves nothing behind, and nothing
+// costs in proportion to the size of a table.
+// - The GUID of a table: a TEMP table "road-import GUID: <table>" (GUID, Row) that records
+//   the GUID of every row the connection inserted (SqliteImportStatements.h rewrites the
+//   statements that name the column); a row read gets a GUID drawn from its row id.
+// - A foreign key added to a table: a TEMP table "road-import links: <table>" that declares
+//   it; the dialect's foreign-key answers join these in.
+// The names cannot be written unquoted, so no statement of the copier can ever name them.
+// All raise EDatabaseError on failure.
+
+#include <QString>
+
+class TStatementRunner;
+
+QString SqliteGuidTableName(const QString& table);
+QString SqliteLinkTableName(const QString& table);
+// A TEMP object's name quoted, with its schema: temp."...".
+QString SqliteTempName(const QString& name);
+
+// Whether the table's GUID lives in the runner's connection.
+bool SqliteConnectionHasGuid(TStatementRunner& runner, const QString& table);
+void SqliteAddConnectionGuid(TStatementRunner& runner, const QString& table);
+void SqliteDropConnectionGuid(TStatementRunner& runner, const QString& table);
+
+// Whether the table in the file has a column named GUID: one that an older version of the
+// program left behind.
+bool SqliteHasStoredGuid(TStatementRunner& runner, const QString& table);
+
+// Adds "FOREIGN KEY (column) REFERENCES refTable (refColumn) ON DELETE NO ACTION ON UPDATE
+// NO ACTION" to the connection's links of table; a second call adds a second, equal one.
+void SqliteAddConnectionLink(TStatementRunner& runner, const QString& table, const QString& column,
+                             const QString& refTable, const QString& refColumn);
+// Removes every link of table that refers to refTable.
+void SqliteDropConnectionLinks(TStatementRunner& runner, const QString& table, const QString& refTable);

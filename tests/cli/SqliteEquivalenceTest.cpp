@@ -1,0 +1,92 @@
+// The import on SQLite gives what it gave when the GUID columns and the section link were
+// made in the files: the same memo, questions and exit status, the same log (time stamps
+// left out) and the same content of both files, keys included (`sqlite3 .dump`, each binary
+// value by its digest). The expected texts in data/sqlite-equivalence were recorded with
+// that earlier realisation (commit c50d36f); ROAD_IMPORT_EQUIVALENCE_RECORD=<road-import>
+// records them anew with the runner it names.
+
+#include "cli/CliHarness.h"
+#include "common/TestFiles.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString ReadText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void WriteText(const QString& path, const QString& text) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(text.toUtf8());
+}
+
+// The log as a run left it, without its time stamps.
+QString LogWithoutTimes(const QString& path) {
+    static const QRegularExpression stamp(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d\\.\\d{3}: "),
+                                          QRegularExpression::MultilineOption);
+    return ReadText(path).remove(QLatin1Char('\r')).remove(stamp);
+}
+
+// `sqlite3 FILE .dump`, every binary value by its digest.
+QString Dump(const QString& path) {
+    const TToolRun run = RunTool(QStringLiteral("sqlite3"), {path, QStringLiteral(".dump")});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    static const QRegularExpression blob(QStringLiteral("X'([0-9a-f]*)'"));
+    QString text = run.Out.join(QLatin1Char('\n'));
+    QString digested;
+    qsizetype last = 0;
+    for (auto match = blob.globalMatch(text); match.hasNext();) {
+        const QRegularExpressionMatch value = match.next();
+        digested += text.mid(last, value.capturedStart() - last) + QStringLiteral("X'sha1:") +
+                    QString::fromLatin1(QCryptographicHash::hash(value.captured(1).toLatin1(), QCryptographicHash::Sha1).toHex()) +
+                    QLatin1Char('\'');
+        last = value.capturedEnd();
+    }
+    return digested + text.mid(last) + QLatin1Char('\n');
+}
+
+struct TRunCase {
+    const char* Name;
+    const char* Save;
+};
+
+}  // namespace
+
+TEST(SqliteEquivalence, TheImportGivesWhatTheColumnsInTheFilesGave) {
+    const QString recordWith = qEnvironmentVariable("ROAD_IMPORT_EQUIVALENCE_RECORD");
+    const QString program = recordWith.isEmpty() ? ImporterPath() : recordWith;
+    const QDir expected(QStringLiteral(ROAD_IMPORT_TEST_DATA "/sqlite-equivalence"));
+    // A destination with titles of its own and every dictionary under other keys.
+    for (const TRunCase& run : {TRunCase{"saved", "yes"}, TRunCase{"declined", "no"}}) {
+        SCOPED_TRACE(run.Name);
+        TTestDir dir;
+        const QString source = dir.Path(QStringLiteral("source.db"));
+        const QString dest = dir.Path(QStringLiteral("dest.db"));
+        const QString log = dir.Path(QStringLiteral("run.log"));
+        MakeSampleSource(source, 3, 4, 7);
+        MakeSampleSource(dest, 2, 3, 9, 100);
+        const TToolRun result =
+            RunTool(program, ImportArguments(source, dest,
+                                             {QStringLiteral("--titles"), QStringLiteral("1,3"), QStringLiteral("--save"),
+                                              QString::fromLatin1(run.Save), QStringLiteral("--log"), log}));
+        const QString actual[][2] = {
+            {QStringLiteral(".out"), result.Out.join(QLatin1Char('\n')) + QStringLiteral("\n## standard error\n") +
+                                         result.Err + QStringLiteral("## exit status %1\n").arg(result.ExitCode)},
+            {QStringLiteral(".log"), LogWithoutTimes(log)},
+            {QStringLiteral("-source.dump"), Dump(source)},
+            {QStringLiteral("-dest.dump"), Dump(dest)},
+        };
+        for (const auto& [suffix, text] : actual) {
+            const QString path = expected.filePath(QString::fromLatin1(run.Name) + suffix);
+            if (!recordWith.isEmpty()) WriteText(path, text);
+            EXPECT_EQ(text, ReadText(path)) << path.toStdString();
+        }
+    }
+}
