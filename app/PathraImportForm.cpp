@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -88,6 +89,7 @@ TPathraImportForm::TPathraImportForm(TImportDBModule& module, TWizardDialogs& di
 TPathraImportForm::~TPathraImportForm() {
     // The callbacks and the asker refer to this window; nothing may call them afterwards.
     ClearCallbacks();
+    SetLogSwitchOffNotice(nullptr);
 }
 
 QWidget* TPathraImportForm::CreateConnectionPage(const char* groupName, const QString& caption, TDBConnectFrame*& frame) {
@@ -207,6 +209,19 @@ void TPathraImportForm::FormCreate() {
     Notebook1->setCurrentIndex(0);
     Notebook1PageChanged();
     LogLevel = 1;
+    // A log that stops being writable (a full disk) switches off; the memo says so once. The
+    // line is added from the event loop, never from inside the log call.
+    QPointer<QPlainTextEdit> memo = Memo;
+    SetLogSwitchOffNotice([memo](const QString& file, const QString& reason) {
+        QMetaObject::invokeMethod(
+            memo,
+            [memo, file, reason] {
+                if (memo)
+                    memo->appendPlainText(QStringLiteral("Журнал \"%1\" не записывается (%2); запись журнала отключена")
+                                              .arg(file, reason));
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void TPathraImportForm::Notebook1PageChanged() {

@@ -91,12 +91,14 @@ Output:
       pulled_in counts those that did not fail), else no. After a run that was not
       saved, the destination keys are those the rolled-back run had given. A FILE that
       cannot be written is a usage error before anything runs; one whose writing fails
-      at the end is named on standard error (exit status 5 after a clean save).
+      at the end is named on standard error with the reason (exit status 5 after a
+      clean save; the same for --summary).
   --log FILE
       The diagnostic log file. Default: this program's path with the extension ".log";
       for a program installed in a bin folder (such as /usr/bin), or where that file
       cannot be written, road-import/road-import.log in $XDG_STATE_HOME, else in
-      ~/.local/state. It must be writable.
+      ~/.local/state. It must be writable; should writing it fail later (a full
+      disk), logging switches off and standard error says so once.
 
 Interrupting:
   SIGINT (Ctrl+C) or SIGTERM during the import acts as the window's "Отмена": the next
@@ -130,7 +132,8 @@ Exit status:
   4  the import was saved, but rows of it failed and were not copied (each one is
      named in the output: "Не удалось добавить запись в таблицу ..."); the output
      still ends in "Импорт прошел успешно!"
-  5  the import was saved and no row failed, but the --key-map FILE could not be
-     written at the end (after any other end the status stays that end's)
+  5  the import was saved and no row failed, but a report file (--summary,
+     --key-map) could not be written at the end; standard error names it (after any
+     other end the status stays that end's)
 )HELP");
 }

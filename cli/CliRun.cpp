@@ -57,6 +57,13 @@ void FillTitleList(TTerminalFrontEnd& frontEnd, TADOQuery& sourceQuery) {
 
 // A log file the user named must be writable: the log itself would switch off silently.
 void CheckLogFileWritable(const QString& path) {
+    // A device or a pipe is not opened here: a pipe without a reader would wait for one.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (!info.isWritable())
+            throw EUsageError(QStringLiteral("--log: cannot write the diagnostic log \"%1\": permission denied").arg(path));
+        return;
+    }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         throw EUsageError(QStringLiteral("--log: cannot write the diagnostic log \"%1\": %2").arg(path, file.errorString()));
@@ -78,7 +85,7 @@ QString ConnectionWithPassword(const QString& connectionString, const TPasswordO
 // The memo of a failed run ends in "Ошибка импорта" alone; the cause went to the diagnostic log.
 void ReportFailedRun(TConsole& console) {
     const QString log = CurrentLogFileName();
-    console.ErrText(QFile::exists(log)
+    console.ErrText(QFile::exists(log) && LogSwitchOffReason().isEmpty()
                         ? QStringLiteral("road-import: the import failed and nothing was saved; the cause is in the "
                                          "diagnostic log %1").arg(QFileInfo(log).absoluteFilePath())
                         : QStringLiteral("road-import: the import failed and nothing was saved; the diagnostic log "
@@ -159,13 +166,14 @@ int RunImport(const TCliOptions& options, TTerminalFrontEnd& frontEnd, TImportDB
     }
 }
 
-// The summary goes out once the run has ended, whatever the end was.
+// The summary goes out once the run has ended, whatever the end was. One that cannot be
+// written turns a clean save's status into its own; any other end keeps its status.
 int WithSummaryWritten(const TCliOptions& options, const TRunSummary& summary, TConsole& console, int status) {
     if (options.Mode != TCliMode::Import || options.SummaryFile.isEmpty()) return status;
     const QString failure = WriteRunSummary(options.SummaryFile, summary);
-    if (!failure.isEmpty())
-        console.ErrText(QStringLiteral("road-import: cannot write the summary \"%1\": %2").arg(options.SummaryFile, failure));
-    return status;
+    if (failure.isEmpty()) return status;
+    console.ErrText(QStringLiteral("road-import: cannot write the summary \"%1\": %2").arg(options.SummaryFile, failure));
+    return status == esSaved ? esReportNotWritten : status;
 }
 
 // The key map is put in place once the run has ended, whatever the end. One that cannot be
@@ -175,13 +183,25 @@ int WithKeyMapWritten(const TCliOptions& options, std::optional<TKeyMapFile>& ke
     const QString failure = keyMap->Finish();
     if (failure.isEmpty()) return status;
     console.ErrText(QStringLiteral("road-import: cannot write the key map \"%1\": %2").arg(options.KeyMapFile, failure));
-    return status == esSaved ? esKeyMapNotWritten : status;
+    return status == esSaved ? esReportNotWritten : status;
 }
 
 }  // namespace
 
 int RunCommandLine(const TCliOptions& options, TConsole& console) {
     LogLevel = 1;
+    // A log that stops being writable (a full disk) switches off; the user hears of it once.
+    struct TLogNoticeScope {
+        explicit TLogNoticeScope(TConsole& console) {
+            SetLogSwitchOffNotice([&console](const QString& file, const QString& reason) {
+                console.ClearProgress();
+                console.ErrText(QStringLiteral("road-import: warning: the diagnostic log \"%1\" cannot be written "
+                                               "(%2); logging is switched off")
+                                    .arg(file, reason));
+            });
+        }
+        ~TLogNoticeScope() { SetLogSwitchOffNotice(nullptr); }
+    } logNotice(console);
     if (!options.LogFile.isEmpty()) {
         CheckLogFileWritable(options.LogFile);
         LogFileName = options.LogFile;

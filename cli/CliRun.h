@@ -12,7 +12,7 @@ enum TExitStatus {
     esUsage = 2,     // usage error, a connection that cannot be opened, no readable title list
     esRefused = 3,   // the preparation refused the run
     esSavedWithRefusedRows = 4,  // the import was saved, but rows of it failed and are missing
-    esKeyMapNotWritten = 5,      // the import was saved whole, but the --key-map file could not be written
+    esReportNotWritten = 5,      // the import was saved whole, but --summary or --key-map could not be written
 };
 
 int RunCommandLine(const TCliOptions& options, TConsole& console);

@@ -21,6 +21,7 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -52,6 +53,9 @@ struct TLogState {
     // The file beside the executable is not to be written (an installed program, or one
     // whose folder cannot be written): the state folder's is used.
     bool BesideRuledOut = false;
+    // Why file logging ended, and who is to hear of it when it does.
+    QString SwitchOffReason;
+    TLogSwitchOffNotice SwitchOffNotice;
 };
 
 TLogState& State() {
@@ -164,7 +168,14 @@ private:
 #endif
 };
 
-[[noreturn]] void Fail(const char* what) { throw std::runtime_error(what); }
+// The failed step and the system's reason ("write: No space left on device").
+[[noreturn]] void Fail(const char* what) {
+#ifdef Q_OS_WIN
+    throw std::runtime_error(std::string(what) + ": Windows error " + std::to_string(GetLastError()));
+#else
+    throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
+#endif
+}
 
 #ifdef Q_OS_WIN
 
@@ -360,31 +371,66 @@ QString LogFileNameForExecutable(const QString& executablePath) {
     return stem + QStringLiteral(".log");
 }
 
+namespace {
+
+// File logging ends for good: the reason is kept, and the notice (if any) is handed back to
+// be called once the lock is released.
+TLogSwitchOffNotice SwitchFileOff(TLogState& state, const QString& reason) {
+    state.FileDisabled.store(true);
+    state.SwitchOffReason = reason;
+    return state.SwitchOffNotice;
+}
+
+}  // namespace
+
 void WriteLog(const QString& message, std::uint8_t level) {
     if (level > LogLevel) return;
     try {
         SendToDebugger(message);
         TLogState& state = State();
         if (state.FileDisabled.load()) return;
-        std::lock_guard<std::mutex> guard(state.Lock);
-        try {
-            const QString fileName = ChooseFileName(state);
-            if (fileName.isEmpty()) return;  // no executable path to name the file after
+        TLogSwitchOffNotice notice;
+        QString fileName;
+        QString reason;
+        {
+            std::lock_guard<std::mutex> guard(state.Lock);
             try {
-                WriteToFile(state, fileName, message.toUtf8());
+                fileName = ChooseFileName(state);
+                if (fileName.isEmpty()) return;  // no executable path to name the file after
+                try {
+                    WriteToFile(state, fileName, message.toUtf8());
+                } catch (...) {
+                    // The default file failed where it looked writable: the state folder's
+                    // takes over, once; any other failure ends file logging.
+                    if (!LogFileName.isEmpty() || state.BesideRuledOut) throw;
+                    state.BesideRuledOut = true;
+                    fileName = ChooseFileName(state);
+                    WriteToFile(state, fileName, message.toUtf8());
+                }
+                return;
+            } catch (const std::exception& error) {
+                reason = QString::fromLocal8Bit(error.what());
             } catch (...) {
-                // The default file failed where it looked writable: the state folder's
-                // takes over, once; any other failure ends file logging.
-                if (!LogFileName.isEmpty() || state.BesideRuledOut) throw;
-                state.BesideRuledOut = true;
-                WriteToFile(state, ChooseFileName(state), message.toUtf8());
+                reason = QStringLiteral("unknown error");
             }
-        } catch (...) {
-            state.FileDisabled.store(true);
+            notice = SwitchFileOff(state, reason);
         }
+        if (notice) notice(fileName, reason);
     } catch (...) {
         // logging never disturbs its caller
     }
+}
+
+QString LogSwitchOffReason() {
+    TLogState& state = State();
+    std::lock_guard<std::mutex> guard(state.Lock);
+    return state.SwitchOffReason;
+}
+
+void SetLogSwitchOffNotice(TLogSwitchOffNotice notice) {
+    TLogState& state = State();
+    std::lock_guard<std::mutex> guard(state.Lock);
+    state.SwitchOffNotice = std::move(notice);
 }
 
 QString ChoosePlural(int n, const QString& one, const QString& few, const QString& many) {
@@ -406,6 +452,7 @@ void ResetLogState() {
     TLogState& state = State();
     std::lock_guard<std::mutex> guard(state.Lock);
     state.FileDisabled.store(false);
+    state.SwitchOffReason.clear();
     state.LastMessage.reset();
     state.LastFile.clear();
     state.LastLineStart = 0;

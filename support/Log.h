@@ -5,13 +5,23 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // Threshold: a message is logged when its level is less than or equal to it.
 extern std::uint8_t LogLevel;
 // Full path of the log file when not empty; otherwise the executable's path with ".log".
 extern QString LogFileName;
 
+// A file that cannot be written switches file logging off for the rest of the process.
 void WriteLog(const QString& message, std::uint8_t level);
+
+// Why file logging was switched off ("write: No space left on device"), or empty.
+QString LogSwitchOffReason();
+
+// Called once, when file logging switches off, with the file and the reason, so that the
+// program can tell its user; called outside the log's lock, and never again after.
+using TLogSwitchOffNotice = std::function<void(const QString& file, const QString& reason)>;
+void SetLogSwitchOffNotice(TLogSwitchOffNotice notice);
 
 // One of the three Russian plural forms for n ("1 раз", "2 раза", "5 раз").
 QString ChoosePlural(int n, const QString& one, const QString& few, const QString& many);
