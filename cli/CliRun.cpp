@@ -59,6 +59,8 @@ void FillTitleList(TTerminalFrontEnd& frontEnd, TADOQuery& sourceQuery) {
 void CheckLogFileWritable(const QString& path) {
     // A device or a pipe is not opened here: a pipe without a reader would wait for one.
     const QFileInfo info(path);
+    if (info.isDir())
+        throw EUsageError(QStringLiteral("--log: cannot write the diagnostic log \"%1\": it is a folder").arg(path));
     if (info.exists() && !info.isFile()) {
         if (!info.isWritable())
             throw EUsageError(QStringLiteral("--log: cannot write the diagnostic log \"%1\": permission denied").arg(path));
@@ -82,14 +84,17 @@ QString ConnectionWithPassword(const QString& connectionString, const TPasswordO
     return result;
 }
 
+// Where the steps of the run can be read, after what the run said: "<said>; <where>".
+QString WhereTheLogIs(const QString& said) {
+    const QString log = CurrentLogFileName();
+    if (QFile::exists(log) && LogSwitchOffReason().isEmpty())
+        return said + QStringLiteral("; the cause is in the diagnostic log %1").arg(QFileInfo(log).absoluteFilePath());
+    return said + QStringLiteral("; the diagnostic log %1 could not be written (see --log)").arg(log);
+}
+
 // The memo of a failed run ends in "Ошибка импорта" alone; the cause went to the diagnostic log.
 void ReportFailedRun(TConsole& console) {
-    const QString log = CurrentLogFileName();
-    console.ErrText(QFile::exists(log) && LogSwitchOffReason().isEmpty()
-                        ? QStringLiteral("road-import: the import failed and nothing was saved; the cause is in the "
-                                         "diagnostic log %1").arg(QFileInfo(log).absoluteFilePath())
-                        : QStringLiteral("road-import: the import failed and nothing was saved; the diagnostic log "
-                                         "%1 could not be written (see --log)").arg(log));
+    console.ErrText(WhereTheLogIs(QStringLiteral("road-import: the import failed and nothing was saved")));
 }
 
 // The memo says "Импорт прошел успешно!" all the same; a script learns it from the exit status.
@@ -162,6 +167,7 @@ int RunImport(const TCliOptions& options, TTerminalFrontEnd& frontEnd, TImportDB
         summary.Outcome = TRunOutcome::Failed;
         console.ClearProgress();
         console.ErrText(QStringLiteral("Ошибка: ") + WithClosingPunctuation(error.message()));
+        console.ErrText(WhereTheLogIs(QStringLiteral("road-import: the import ended")));
         return esNotSaved;
     }
 }

@@ -112,10 +112,12 @@ int TImportRun::CopyAll() {
         LogCopierLine(e.message());
         result = -1;
         if (transactionOpen) RollBackFailedRun(Dest);
+        Counts.Failure = std::current_exception();
     } catch (const std::exception& e) {
         LogCopierLine(QString::fromUtf8(e.what()));
         result = -1;
         if (transactionOpen) RollBackFailedRun(Dest);
+        Counts.Failure = std::current_exception();
     }
     return result;
 }

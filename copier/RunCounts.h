@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QString>
 #include <QVector>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -68,6 +69,8 @@ public:
     // Whether the run's transaction was committed: saved at the end, or kept at the user's
     // word when a stop was answered with "save".
     bool Committed = false;
+    // The error that failed the run (one outside a row), for the caller to report.
+    std::exception_ptr Failure;
 
     // Counts a handled row in its table (a failed one by its kind; pulled in only when it did
     // not fail), then hands it to RowHandled when that is set.

@@ -51,7 +51,13 @@ void TADOConnection::Open() {
     try {
         d->Session = backend.Open(d->Name, params, CommandTimeout);
     } catch (const EDatabaseError& error) {
-        throw EDatabaseError(WithoutPassword(error.message(), params.Password()));
+        // A string without a Provider is read as SQL Server's; one meant for another backend
+        // then fails with a text that does not say why.
+        const QString assumed = params.Has(QStringLiteral("Provider"))
+                                    ? QString()
+                                    : QStringLiteral("В строке подключения не указан провайдер (Provider), она прочитана "
+                                                     "как строка подключения к Microsoft SQL Server: ");
+        throw EDatabaseError(assumed + WithoutPassword(error.message(), params.Password()));
     }
     d->SessionTimeout = CommandTimeout;
     d->InUse = false;
@@ -113,13 +119,13 @@ void TADOConnection::OnSession(const std::function<void(TBackendSession&)>& work
             }
         }
         throw;
-    } catch (ERunEnding& error) {
+    } catch (EDatabaseError& error) {
         if (!error.Connection) error.Connection = this;
-        throw;
-    } catch (const EDatabaseError& error) {
         // A connection the driver has closed (the server went away) fails without a text.
         if (!error.message().trimmed().isEmpty() || d->Session->DriverOpen()) throw;
-        throw EDatabaseError(QStringLiteral("Соединение с базой данных закрыто"));
+        EDatabaseError closed(QStringLiteral("Соединение с базой данных закрыто"));
+        closed.Connection = this;
+        throw closed;
     }
 }
 

@@ -9,8 +9,8 @@
 // without a Provider pair means SQL Server. CommandTimeout (0: no limit) applies per
 // statement, as each backend allows (its session's header says how).
 //
-// A statement that meets an error that will recur on every statement (a full disk, ...)
-// raises EDatabaseFailing (RunEnding.h), marked with this connection.
+// Every error of a statement is marked with this connection (EDatabaseError::Connection); one
+// that will recur on every statement (a full disk, ...) is EDatabaseFailing (RunEnding.h).
 //
 // A statement that waited the command timeout for a lock another connection holds raises
 // EDatabaseInUse (DatabaseInUse.h); from then on the connection no longer waits for locks

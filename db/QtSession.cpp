@@ -213,8 +213,12 @@ bool TQtSession::IsLockWaitExhausted(const QSqlError&) const { return false; }
 
 bool TQtSession::IsDatabaseFailing(const QSqlError&) const { return false; }
 
+bool TQtSession::IsMissingObject(const QSqlError&) const { return false; }
+
 void TQtSession::RaiseError(const QSqlError& error) const {
     if (IsLockWaitExhausted(error)) throw EDatabaseInUse(DriverText(error));
     if (IsDatabaseFailing(error)) throw EDatabaseFailing(DriverText(error));
-    throw EDatabaseError(DriverText(error));
+    EDatabaseError refused(DriverText(error));
+    refused.MissingObject = IsMissingObject(error);
+    throw refused;
 }

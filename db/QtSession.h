@@ -77,6 +77,8 @@ protected:
     // Whether an error will recur on every statement that writes or reads (a full disk, an
     // I/O error, a malformed database, no memory).
     virtual bool IsDatabaseFailing(const QSqlError& error) const;
+    // Whether the server found no table or column of the name a statement gave.
+    virtual bool IsMissingObject(const QSqlError& error) const;
     // Raises the error of a failed statement: EDatabaseInUse for a lock wait that ran out,
     // EDatabaseFailing for an error that will recur, EDatabaseError with the driver's text
     // otherwise.

@@ -6,15 +6,9 @@
 
 #include "db/DbError.h"
 
-class TStatementRunner;
-
 class ERunEnding : public EDatabaseError {
 public:
     using EDatabaseError::EDatabaseError;
-
-    // The connection whose statement met the error, once one has said so (a connection
-    // marks the EDatabaseFailing of its statements; the copier marks ETransactionEnded).
-    const TStatementRunner* Connection = nullptr;
 };
 
 class ETransactionEnded : public ERunEnding {

@@ -63,14 +63,11 @@ void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest, bool c
 }
 
 void RaiseRunEnded(const ERunEnding& ending, TADOConnection& source, TADOConnection& dest) {
-    const QString database =
-        ending.Connection == &source ? SourceDatabaseText(source) : DestDatabaseText(dest);
-    const bool transactionEnded = dynamic_cast<const ETransactionEnded*>(&ending) != nullptr;
-    throw EDatabaseError(database + (transactionEnded ? QStringLiteral(": транзакция прервана сервером: ")
-                                                      : QStringLiteral(": ")) +
-                         ending.message().trimmed() +
-                         (transactionEnded ? QStringLiteral("; изменения НЕ ВНЕСЕНЫ в базу")
-                                           : QStringLiteral("; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу")));
+    if (dynamic_cast<const ETransactionEnded*>(&ending))
+        throw EDatabaseError(DestDatabaseText(dest) + QStringLiteral(": транзакция прервана сервером: ") +
+                             ending.message().trimmed() + QStringLiteral("; изменения НЕ ВНЕСЕНЫ в базу"));
+    throw EDatabaseError(NamedDatabaseError(ending, source, dest,
+                                            QStringLiteral("; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу")));
 }
 
 void RaiseWhenConnectionLost(TADOConnection& source, TADOConnection& dest) {
@@ -84,8 +81,26 @@ void RaiseWhenConnectionLost(TADOConnection& source, TADOConnection& dest) {
                              QStringLiteral("\" прервано (") + text + QLatin1Char(')') + closing);
 }
 
+QString NamedDatabaseError(const EDatabaseError& error, TADOConnection& source, TADOConnection& dest,
+                           const QString& closing) {
+    const bool fromSource = error.Connection == &source;
+    if (!fromSource && error.Connection != &dest) return error.message();
+    QString text = (fromSource ? SourceDatabaseText(source) : DestDatabaseText(dest)) + QStringLiteral(": ") +
+                   error.message().trimmed();
+    if (error.MissingObject && !fromSource) text += QStringLiteral("; схемы баз данных различаются");
+    return text + closing;
+}
+
 void RethrowNamingDatabase(TADOConnection& source, TADOConnection& dest) {
     RaiseWhenDatabaseInUse(source, dest);
     RaiseWhenConnectionLost(source, dest);
-    throw;
+    try {
+        throw;
+    } catch (const EDatabaseError& error) {
+        if (error.Connection != &source && error.Connection != &dest) throw;
+        EDatabaseError named(NamedDatabaseError(error, source, dest));
+        named.Connection = error.Connection;
+        named.MissingObject = error.MissingObject;
+        throw named;
+    }
 }

@@ -34,10 +34,18 @@ void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest, bool c
 // when the server ended the transaction.
 [[noreturn]] void RaiseRunEnded(const class ERunEnding& ending, TADOConnection& source, TADOConnection& dest);
 
+// The text of a database error that names the database whose statement met it ("Исходная
+// база данных \"...\": no such table: Титул"), adding that the schemas differ where the
+// destination lacks a table or column, and then closing; the error's own text when neither
+// connection met it.
+QString NamedDatabaseError(const class EDatabaseError& error, TADOConnection& source, TADOConnection& dest,
+                           const QString& closing = QString());
+
 // When either connection no longer answers (the server closed it, or went away), raises
 // EDatabaseError naming the database (the first one found); otherwise does nothing.
 void RaiseWhenConnectionLost(TADOConnection& source, TADOConnection& dest);
 
 // Inside a catch block: raises the error of RaiseWhenDatabaseInUse or of
-// RaiseWhenConnectionLost when either applies, otherwise rethrows the error being handled.
+// RaiseWhenConnectionLost when either applies, otherwise the error being handled, a database
+// error with its database named.
 [[noreturn]] void RethrowNamingDatabase(TADOConnection& source, TADOConnection& dest);

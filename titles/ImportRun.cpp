@@ -53,6 +53,21 @@ static void WriteImportOutcome(TImportFrontEnd& frontEnd, int result) {
     frontEnd.AddMemoLine(QStringLiteral("Импортировано ") + QString::number(result) + QStringLiteral(" таблиц"));
 }
 
+// The memo of a failed run ends in "Ошибка импорта"; the cause is raised where a statement of
+// either database met it, so that the user learns which database and why.
+static void RaiseWhenDatabaseFailedRun(const TRunCounts& counts, TADOConnection& source, TADOConnection& dest) {
+    if (!counts.Failure) return;
+    try {
+        std::rethrow_exception(counts.Failure);
+    } catch (const EDatabaseError& error) {
+        if (error.Connection != &source && error.Connection != &dest) return;
+        throw EDatabaseError(NamedDatabaseError(error, source, dest,
+                                                QStringLiteral("; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу")));
+    } catch (...) {
+        // Not a database's: the diagnostic log has it.
+    }
+}
+
 int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest,
                    TRunCounts* counts) {
     frontEnd.ClearMemo();
@@ -108,7 +123,9 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     } catch (const EDatabaseError&) {
         RethrowNamingDatabase(source, dest);
     }
-    // A run that failed because a database went away says which.
+    // A run that failed because a database went away says which; one that a database's
+    // statement failed names the database and the server's reason.
     RaiseWhenConnectionLost(source, dest);
+    RaiseWhenDatabaseFailedRun(runCounts, source, dest);
     return result;
 }

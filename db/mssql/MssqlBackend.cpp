@@ -19,6 +19,7 @@ TDataLinkFields TMssqlBackend::DataLinkFields(const TConnectionParams& params) c
 }
 
 QString TMssqlBackend::DatabaseName(const TConnectionParams& params) const {
+    if (params.DataSource().isEmpty() && params.InitialCatalog().isEmpty()) return QString();  // names none
     return params.DataSource() + QLatin1Char('/') + params.InitialCatalog();
 }
 

@@ -24,4 +24,5 @@ protected:
     TFieldType FieldTypeOfDriverField(const QSqlField& field) const override;
     std::unique_ptr<TFieldReader> ReaderOf(const QSqlQuery& query) const override;
     bool IsDatabaseFailing(const QSqlError& error) const override;
+    bool IsMissingObject(const QSqlError& error) const override;
 };

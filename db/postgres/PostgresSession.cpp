@@ -123,6 +123,11 @@ bool TPostgresSession::IsLockWaitExhausted(const QSqlError& error) const {
     return error.nativeErrorCode() == QLatin1String("55P03");  // lock_not_available
 }
 
+// undefined_table, undefined_column.
+bool TPostgresSession::IsMissingObject(const QSqlError& error) const {
+    return error.nativeErrorCode() == QLatin1String("42P01") || error.nativeErrorCode() == QLatin1String("42703");
+}
+
 // SQLSTATEs that every later statement would meet again: disk_full, out_of_memory,
 // io_error, data_corrupted, index_corrupted.
 bool TPostgresSession::IsDatabaseFailing(const QSqlError& error) const {

@@ -38,6 +38,7 @@ protected:
     std::unique_ptr<TFieldReader> ReaderOf(const QSqlQuery& query) const override;
     bool IsLockWaitExhausted(const QSqlError& error) const override;
     bool IsDatabaseFailing(const QSqlError& error) const override;
+    bool IsMissingObject(const QSqlError& error) const override;
 
 private:
     // Whether statements travel through libpq (PostgresTransport.h).

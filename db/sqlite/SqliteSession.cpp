@@ -95,6 +95,12 @@ bool TSqliteSession::IsLockWaitExhausted(const QSqlError& error) const {
     return code == SqliteBusy || code == SqliteLocked;
 }
 
+// SQLite says so only in its text (the result code is the general SQLITE_ERROR).
+bool TSqliteSession::IsMissingObject(const QSqlError& error) const {
+    const QString text = DriverText(error);
+    return text.startsWith(QLatin1String("no such table:")) || text.startsWith(QLatin1String("no such column:"));
+}
+
 bool TSqliteSession::IsDatabaseFailing(const QSqlError& error) const {
     switch (PrimaryCodeOf(error)) {
     case SqliteNoMemory:

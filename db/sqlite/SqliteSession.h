@@ -42,6 +42,7 @@ protected:
     QVector<TColumnInfo> ColumnsOf(const QSqlQuery& query) const override;
     bool IsLockWaitExhausted(const QSqlError& error) const override;
     bool IsDatabaseFailing(const QSqlError& error) const override;
+    bool IsMissingObject(const QSqlError& error) const override;
     [[noreturn]] void RaiseError(const QSqlError& error) const override;
 
 private:
