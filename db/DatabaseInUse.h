@@ -14,4 +14,6 @@ public:
 class EDatabaseClaimed : public EDatabaseInUse {
 public:
     using EDatabaseInUse::EDatabaseInUse;
+    // Who holds the claim, where the backend can tell ("клиент 127.0.0.1:40102, ...").
+    QString Holder;
 };

@@ -7,7 +7,14 @@
 #include "support/Exception.h"
 #include "support/Log.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 namespace {
+
+// How long a claim held elsewhere is asked for again, and how often.
+constexpr qint64 ClaimRetryMs = 5000;
+constexpr unsigned long ClaimRetryStepMs = 250;
 
 class TStatementClaimHold : public TImportClaimHold {
 public:
@@ -37,7 +44,23 @@ private:
 QString ClaimedByAnotherImportText() { return QStringLiteral("база данных уже используется другим импортом"); }
 
 std::unique_ptr<TImportClaimHold> TakeStatementClaim(TStatementRunner& connection, const QString& claimStatement,
-                                                     const QString& releaseStatement) {
-    if (ScalarOf(connection, claimStatement).toLongLong() != 1) throw EDatabaseClaimed(ClaimedByAnotherImportText());
+                                                     const QString& releaseStatement, const QString& holderStatement) {
+    QElapsedTimer waited;
+    waited.start();
+    while (ScalarOf(connection, claimStatement).toLongLong() != 1) {
+        if (waited.elapsed() < ClaimRetryMs) {
+            QThread::msleep(ClaimRetryStepMs);
+            continue;
+        }
+        EDatabaseClaimed claimed(ClaimedByAnotherImportText());
+        if (!holderStatement.isEmpty()) {
+            try {
+                claimed.Holder = ScalarOf(connection, holderStatement).toString();
+            } catch (const EDatabaseError&) {
+                // The refusal stands without its holder.
+            }
+        }
+        throw claimed;
+    }
     return std::make_unique<TStatementClaimHold>(connection, releaseStatement);
 }

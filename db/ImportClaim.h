@@ -19,9 +19,12 @@ public:
 
 // A claim of a database server, held by the connection's session: the claim statement
 // returns one row whose first field is 1 when the claim was granted; the release statement
-// ends it. The server releases it when the session ends, whichever way it ends.
+// ends it. The server releases it when the session ends, whichever way it ends, but a killed
+// client's session may need a moment to end: a claim held elsewhere is asked again for a few
+// seconds before it is refused. The holder statement (when given) names who holds it.
 std::unique_ptr<TImportClaimHold> TakeStatementClaim(TStatementRunner& connection, const QString& claimStatement,
-                                                     const QString& releaseStatement);
+                                                     const QString& releaseStatement,
+                                                     const QString& holderStatement = QString());
 
 // The text of EDatabaseClaimed.
 QString ClaimedByAnotherImportText();

@@ -35,9 +35,10 @@ bool ConnectionAnswers(TADOConnection& connection, QString& text) {
 std::unique_ptr<TImportClaimHold> ClaimOrRaise(TADOConnection& connection, const QString& databaseText) {
     try {
         return TakeImportClaim(connection);
-    } catch (const EDatabaseClaimed&) {
-        throw EDatabaseClaimed(databaseText + QStringLiteral(" уже используется другим импортом; импорт не начат, "
-                                                             "ничего не изменено"));
+    } catch (const EDatabaseClaimed& claimed) {
+        const QString holder = claimed.Holder.isEmpty() ? QString() : QStringLiteral(" (") + claimed.Holder + QLatin1Char(')');
+        throw EDatabaseClaimed(databaseText + QStringLiteral(" уже используется другим импортом") + holder +
+                               QStringLiteral("; импорт не начат, ничего не изменено"));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "db/postgres/PostgresBackend.h"
 
+#include "db/DbError.h"
 #include "db/ImportClaim.h"
 #include "db/QtDatabase.h"
 #include "db/postgres/Libpq.h"
@@ -12,6 +13,18 @@ namespace {
 
 // Seconds that opening a PostgreSQL connection may take.
 constexpr int PostgresConnectTimeoutSeconds = 15;
+
+// A killed client's session would keep its import claim until its statement ends (a long one,
+// a trigger that waits); checked every second, the server ends the session, and the claim
+// with it, soon after the client is gone. Servers before 14 have no such check: the session
+// goes on as before.
+void WatchForLostClient(const QSqlDatabase& db) {
+    try {
+        ExecuteOnDatabase(db, QStringLiteral("SET client_connection_check_interval = 1000"));
+    } catch (const EDatabaseError&) {
+        // An older server: the claim is then held until the dead client's statement ends.
+    }
+}
 
 QString DatabaseOf(const TConnectionParams& params) {
     return params.Has(QStringLiteral("Location")) ? params.Location() : params.InitialCatalog();
@@ -65,9 +78,14 @@ std::unique_ptr<TBackendSession> TPostgresBackend::Open(const QString& qtName, c
         db.setUserName(params.UserId());
         db.setPassword(params.Password());
     }
-    db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(PostgresConnectTimeoutSeconds));
+    // The program names itself, so that another session's holder of the import claim can be
+    // told (pg_stat_activity).
+    db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=%2")
+                             .arg(PostgresConnectTimeoutSeconds)
+                             .arg(PostgresApplicationName));
     OpenQtDatabase(db, qtName);
     RoutePostgresNotices(db);
+    WatchForLostClient(db);
     return std::make_unique<TPostgresSession>(db, qtName, commandTimeout);
 }
 
@@ -80,7 +98,22 @@ QString PostgresReleaseStatement() {
     return QStringLiteral("select pg_advisory_unlock(%1)").arg(ImportAdvisoryLockKey);
 }
 
+// The session that holds the claim: its client, its server process and since when it runs.
+QString PostgresClaimHolderStatement() {
+    const auto key = static_cast<unsigned long long>(ImportAdvisoryLockKey);
+    return QStringLiteral(
+               "select 'клиент ' || coalesce(host(a.client_addr) || ':' || a.client_port, 'local') || "
+               "', процесс сервера ' || a.pid || ', ' || coalesce(nullif(a.application_name, ''), 'без имени') || "
+               "', с ' || to_char(a.backend_start, 'DD.MM.YYYY HH24:MI:SS') "
+               "from pg_locks l join pg_stat_activity a on a.pid = l.pid "
+               "where l.locktype = 'advisory' and l.granted and l.objsubid = 1 and l.classid = %1 and l.objid = %2 "
+               "and l.database = (select oid from pg_database where datname = current_database())")
+        .arg(key >> 32)
+        .arg(key & 0xffffffffULL);
+}
+
 std::unique_ptr<TImportClaimHold> TPostgresBackend::TakeImportClaim(TStatementRunner& connection,
                                                                     const TConnectionParams&) const {
-    return TakeStatementClaim(connection, PostgresClaimStatement(), PostgresReleaseStatement());
+    return TakeStatementClaim(connection, PostgresClaimStatement(), PostgresReleaseStatement(),
+                              PostgresClaimHolderStatement());
 }

@@ -24,9 +24,15 @@ public:
                                                       const TConnectionParams& params) const override;
 };
 
+// The application_name of the program's sessions.
+inline constexpr const char* PostgresApplicationName = "road-import";
+
 // The advisory lock key of the import claim (the bytes of "RoadImpt").
 constexpr long long ImportAdvisoryLockKey = 5940073516881506420LL;
 
 // The statements of the import claim.
 QString PostgresClaimStatement();
 QString PostgresReleaseStatement();
+// One row, one text: the session holding the claim ("клиент 127.0.0.1:40102, процесс сервера
+// 4242, road-import, с 09.12.2026 10:00:00").
+QString PostgresClaimHolderStatement();

@@ -157,6 +157,39 @@ TEST_F(PostgresImport, AKilledRunIsMendedByTheNext) {
     ExpectKilledRunToLeaveNothingTheNextRunCannotMend(NewPair(6, 20, 5));
 }
 
+// A run whose destination session is busy in a statement (a trigger that waits) holds its
+// claim: a second run is refused after a few seconds, naming the session that holds it. Killed
+// (SIGKILL), the first run's session notices that its client is gone and ends, so a run started
+// at once afterwards imports.
+TEST_F(PostgresImport, AKilledRunWhoseSessionIsBusyDoesNotBlockTheNext) {
+    const TImportPair pair = NewPair(3, 4, 7);
+    {
+        const std::unique_ptr<TDatabaseInspector> dest = pair.Inspect(pair.Dest);
+        dest->Execute(QStringLiteral("create table Задержка (Ждать boolean); insert into Задержка values (true)"));
+        dest->Execute(QStringLiteral("create function Ждать() returns trigger language plpgsql as $$ begin "
+                                     "if (select Ждать from Задержка) then perform pg_sleep(120); end if; "
+                                     "return new; end $$"));
+        dest->Execute(QStringLiteral("create trigger Знак_ждать before insert on Знак for each row execute function Ждать()"));
+    }
+    const QStringList saveAll = QStringList{QStringLiteral("--all-titles")} + SaveYes;
+    QProcess first;
+    first.start(ImporterPath(), pair.Arguments(saveAll));
+    QStringList lines;
+    ASSERT_TRUE(WaitForLine(first, QStringLiteral("Импорт таблицы Знак"), lines, 60000)) << lines.join('\n').toStdString();
+
+    const TToolRun refused = RunImporter(pair.Arguments(saveAll));
+    EXPECT_EQ(refused.ExitCode, 1) << refused.Err.toStdString();
+    EXPECT_TRUE(refused.Err.contains(QStringLiteral("уже используется другим импортом (клиент ")) &&
+                refused.Err.contains(QStringLiteral(", road-import, с ")))
+        << refused.Err.toStdString();
+
+    first.kill();
+    ASSERT_TRUE(first.waitForFinished(30000));
+    pair.Inspect(pair.Dest)->Execute(QStringLiteral("update Задержка set Ждать = false"));
+    const TToolRun next = RunImporter(pair.Arguments(saveAll));
+    EXPECT_EQ(next.ExitCode, 0) << next.Err.toStdString();
+}
+
 // The server closes the destination's connection in the middle of the copy: the run ends
 // with exit status 1 and a message naming the destination, and nothing is saved. A wrong
 // password, port or database name is refused at opening with exit status 2, naming it. The
