@@ -4,6 +4,7 @@
 #include "db/DatabaseName.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -32,10 +33,13 @@ QString AllTitleKeys(const TImportPair& pair) {
 void ExpectRefused(const TImportPair& pair, const QString& role, const QString& claimed) {
     const TToolRun run = RunImporter(pair.Arguments(SaveAll));
     EXPECT_EQ(run.ExitCode, 1) << run.Err.toStdString();
-    EXPECT_TRUE(run.Err.contains(QStringLiteral("Ошибка: ") + role + QStringLiteral(" база данных \"") +
-                                 DatabaseName(claimed) +
-                                 QStringLiteral("\" уже используется другим импортом; импорт не начат, ничего не изменено.")))
-        << run.Err.toStdString();
+    // A server names the session that holds the claim, in parentheses.
+    const QRegularExpression refusal(QRegularExpression::escape(QStringLiteral("Ошибка: ") + role + QStringLiteral(" база данных \"") +
+                                                                DatabaseName(claimed) +
+                                                                QStringLiteral("\" уже используется другим импортом")) +
+                                     QStringLiteral("( \\(клиент [^)]*\\))?") +
+                                     QRegularExpression::escape(QStringLiteral("; импорт не начат, ничего не изменено.")));
+    EXPECT_TRUE(run.Err.contains(refusal)) << run.Err.toStdString();
 }
 
 }  // namespace
