@@ -7,6 +7,7 @@
 #include "copier/TableCopier.h"
 #include "copier/Transaction.h"
 #include "db/DatabaseInUse.h"
+#include "db/RawText.h"
 #include "db/RunEnding.h"
 #include "support/EAbort.h"
 
@@ -178,6 +179,12 @@ void TTableCopier::BindNull(int position) {
 }
 
 void TTableCopier::BindField(int position, const TField& field) {
+    // Bytes that are no UTF-8 arrive as they are, or not at all: never as other text.
+    if (IsRawText(field.Value()) && !Dest.KeepsRawText())
+        throw Exception(QStringLiteral("значение столбца ") + Plan.Columns[position] +
+                        QStringLiteral(" не является текстом в кодировке UTF-8 (байты ") +
+                        QString::fromLatin1(field.Value().value<TRawText>().Bytes.toHex(' ').toUpper()) +
+                        QStringLiteral("), база-приемник не может сохранить его без изменений"));
     const QString number = QString::number(position);
     SetFieldParam(InsertQuery, QStringLiteral("Val") + number, field);
     if (Plan.InSetList[position]) {

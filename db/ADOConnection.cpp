@@ -129,6 +129,8 @@ void TADOConnection::OnSession(const std::function<void(TBackendSession&)>& work
     }
 }
 
+bool TADOConnection::KeepsRawText() const { return d->Session && d->Session->KeepsRawText(); }
+
 bool TADOConnection::FoundInUse() const { return d->InUse; }
 
 void TADOConnection::ResumeLockWaits() {

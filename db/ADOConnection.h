@@ -70,6 +70,10 @@ public:
     virtual QVector<TRowSet> RunBatch(const QVector<TBatchStatement>& statements);
     virtual void UndoBatch();
 
+    // Whether text that is no valid UTF-8 (RawText.h) can be stored as its bytes; false while
+    // the connection is closed.
+    virtual bool KeepsRawText() const;
+
     // Whether a statement found the database locked by another connection since the
     // connection was opened or ResumeLockWaits was called.
     virtual bool FoundInUse() const;

@@ -46,6 +46,9 @@ public:
     // Whether the driver still holds the connection open (false once the server closed it).
     virtual bool DriverOpen() const = 0;
 
+    // Whether text that is no valid UTF-8 (db/RawText.h) is stored as its bytes.
+    virtual bool KeepsRawText() const { return false; }
+
     // How many of the copier's rows one batch may hold; 1: the backend takes statements one at
     // a time, and the copier sends it no batch.
     virtual int BatchRows() const { return 1; }

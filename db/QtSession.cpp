@@ -149,12 +149,20 @@ void TQtSession::ExecuteBatch(const QString& text, bool wantRows, qint64 changes
 // Parameters are usually given in the order of their placeholders: each is looked for at
 // its own position first, then among all.
 void TQtSession::BindParameters(QSqlQuery& query, const QStringList& names, const QVector<TBoundParam>& params) const {
+    const QVector<QVariant> values = BoundValues(names, params);
+    for (int i = 0; i < values.size(); ++i) query.bindValue(i, values[i]);
+}
+
+QVector<QVariant> TQtSession::BoundValues(const QStringList& names, const QVector<TBoundParam>& params) const {
+    QVector<QVariant> values;
+    values.reserve(names.size());
     for (int i = 0; i < names.size(); ++i) {
         const QString& name = names[i];
         const TBoundParam* param = i < params.size() && params[i].Name == name ? &params[i] : FindParam(params, name);
         if (!param) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
-        query.bindValue(i, BindValue(*param));
+        values.append(BindValue(*param));
     }
+    return values;
 }
 
 QVariant TQtSession::BindValue(const TBoundParam& param) const { return BindValueOf(param); }

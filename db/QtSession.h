@@ -84,6 +84,11 @@ protected:
     // otherwise.
     [[noreturn]] virtual void RaiseError(const QSqlError& error) const;
 
+    // The values bound to a statement's positional placeholders, named in order: each
+    // parameter looked for at its own position first, then among all, as BindValue gives it.
+    // Raises "Параметр \"Name\" не найден" for a name that has no parameter.
+    QVector<QVariant> BoundValues(const QStringList& names, const QVector<TBoundParam>& params) const;
+
     QSqlDatabase Db;
     int CommandTimeout;
 

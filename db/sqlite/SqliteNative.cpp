@@ -106,7 +106,9 @@ QString SqliteUriOfExistingFile(const QString& path) {
 
 namespace {
 
-QVector<TColumnInfo> ReadResultColumns(sqlite3_stmt* statement) {
+}  // namespace
+
+QVector<TColumnInfo> SqliteStatementColumns(sqlite3_stmt* statement) {
     QVector<TColumnInfo> columns;
     const int count = sqlite3_column_count(statement);
     columns.reserve(count);
@@ -118,6 +120,8 @@ QVector<TColumnInfo> ReadResultColumns(sqlite3_stmt* statement) {
     }
     return columns;
 }
+
+namespace {
 
 // Statements met by one connection; beyond this many (finalized ones among them) the
 // columns are read afresh.
@@ -135,7 +139,7 @@ QVector<TColumnInfo> TSqliteResultColumns::Of(const QSqlQuery& query) {
     const auto found = Known.constFind(statement);
     if (found != Known.constEnd() && found->Prepared == prepared && sql && found->Sql == sql) return found->Columns;
     if (Known.size() >= MaxKnownStatements) Known.clear();
-    TKnown known{QByteArray(sql), prepared, ReadResultColumns(statement)};
+    TKnown known{QByteArray(sql), prepared, SqliteStatementColumns(statement)};
     return Known.insert(statement, known)->Columns;
 }
 

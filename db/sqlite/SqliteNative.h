@@ -16,6 +16,7 @@
 class QSqlDatabase;
 class QSqlQuery;
 struct sqlite3;
+struct sqlite3_stmt;
 
 // The deadline of the statement that runs on a connection. The progress handler interrupts
 // the statement once the deadline has passed and notes that it did.
@@ -41,6 +42,10 @@ sqlite3* SqliteNativeHandle(const QSqlDatabase& db);
 
 // The file as an SQLite URI that opens it for reading and writing but never creates it.
 QString SqliteUriOfExistingFile(const QString& path);
+
+// The result columns of a native statement: names as SQLite reports them, types from their
+// declared types (ftUnknown for an expression column).
+QVector<TColumnInfo> SqliteStatementColumns(sqlite3_stmt* statement);
 
 // The columns of the query's current result: names as SQLite reports them, and the type
 // that each one's declared type gives (ftUnknown for an expression column). Empty when the

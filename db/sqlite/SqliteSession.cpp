@@ -6,6 +6,8 @@
 #include "db/DbError.h"
 #include "db/QtDatabase.h"
 #include "db/sqlite/SqliteKeyParameter.h"
+#include "db/RawText.h"
+#include "db/SqlText.h"
 #include "db/sqlite/SqliteValues.h"
 
 #include <QSqlError>
@@ -48,6 +50,7 @@ int TSqliteSession::BusyTimeoutMs() const {
 void TSqliteSession::Prepare() {
     PrepareSqliteConnection(Db, &Clock, BusyTimeoutMs());
     Handle = SqliteNativeHandle(Db);
+    if (Handle) RowQueries = std::make_unique<TSqliteRowQueries>(Handle);
 }
 
 TRowSet TSqliteSession::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
@@ -73,6 +76,42 @@ void TSqliteSession::SetLockWait(bool waitForLocks) {
 }
 
 bool TSqliteSession::TransactionStands() const { return SqliteInTransaction(Db); }
+
+void TSqliteSession::RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows,
+                                  TRunResult& result) {
+    QStringList rawNames;
+    for (const TBoundParam& param : params)
+        if (IsRawText(param.Value)) rawNames << param.Name;
+    const QString statement = rawNames.isEmpty() ? text : WithTextCasts(text, rawNames);
+    if (wantRows && RowQueries) RunForRows(statement, params, result);
+    else TQtSession::RunStatement(statement, params, wantRows, result);
+}
+
+void TSqliteSession::RunForRows(const QString& text, const QVector<TBoundParam>& params, TRunResult& result) {
+    struct TEndNotice {
+        TSqliteSession& Session;
+        ~TEndNotice() { Session.StatementEnded(); }
+    };
+    StatementStarting();
+    const TEndNotice endNotice{*this};
+    const qint64 changesBefore = ChangesSoFar();
+    const TPositionalText positional = ToPositionalPlaceholders(text);
+    TRowSet rows;
+    bool returnedRows = false;
+    const TSqliteFailure failure =
+        RowQueries->Run(positional.Text, BoundValues(positional.Names, params), rows, returnedRows);
+    if (failure.Code != 0)
+        RaiseError(QSqlError(failure.Message, failure.Message, QSqlError::StatementError, QString::number(failure.Code)));
+    if (!returnedRows) {
+        const int affected = SqliteRowsAffected(Db, changesBefore);
+        if (affected >= 0) result.Rows.RowsAffected = qMax(result.Rows.RowsAffected, 0) + affected;
+        return;
+    }
+    if (result.HaveRows) return;
+    result.Rows.Columns = rows.Columns;
+    result.Rows.Rows = std::move(rows.Rows);
+    result.HaveRows = true;
+}
 
 QStringList TSqliteSession::StatementsOf(const QString& sql) const { return SplitSqliteStatements(sql); }
 

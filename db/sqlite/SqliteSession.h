@@ -15,6 +15,7 @@
 #include "db/QtSession.h"
 #include "db/sqlite/SqliteImportStatements.h"
 #include "db/sqlite/SqliteNative.h"
+#include "db/sqlite/SqliteRowQueries.h"
 
 class TSqliteSession : public TQtSession {
 public:
@@ -30,6 +31,7 @@ public:
     // I/O error); the connection is then back in autocommit.
     bool TransactionStands() const override;
     bool NoTransactionOpen() const override { return !TransactionStands(); }
+    bool KeepsRawText() const override { return true; }
 
 protected:
     QStringList StatementsOf(const QString& sql) const override;
@@ -40,6 +42,10 @@ protected:
     qint64 ChangesSoFar() const override;
     int RowsAffected(const QSqlQuery& query, qint64 changesBefore) const override;
     QVector<TColumnInfo> ColumnsOf(const QSqlQuery& query) const override;
+    // Text that is no valid UTF-8 is bound as its bytes and made TEXT again by the statement;
+    // a statement whose rows are wanted runs on the handle itself (SqliteRowQueries.h).
+    void RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows,
+                      TRunResult& result) override;
     bool IsLockWaitExhausted(const QSqlError& error) const override;
     bool IsDatabaseFailing(const QSqlError& error) const override;
     bool IsMissingObject(const QSqlError& error) const override;
@@ -47,6 +53,7 @@ protected:
 
 private:
     TRowSet RunRewritten(const QString& sql, const QVector<TBoundParam>& params, bool wantRows);
+    void RunForRows(const QString& text, const QVector<TBoundParam>& params, TRunResult& result);
     // The busy handler's wait for a command timeout: as long as a statement may run.
     int BusyTimeoutMs() const;
 
@@ -54,4 +61,5 @@ private:
     sqlite3* Handle = nullptr;     // of the open database, from Prepare on
     TSqliteImportStatements ImportStatements;
     mutable TSqliteResultColumns ResultColumns;
+    std::unique_ptr<TSqliteRowQueries> RowQueries;  // from Prepare on
 };

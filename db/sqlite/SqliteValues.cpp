@@ -4,6 +4,8 @@
 
 #include "db/DbError.h"
 #include "db/DecimalText.h"
+#include "db/RawText.h"
+#include "db/SqlText.h"
 #include "db/ValueBinding.h"
 
 #include <optional>
@@ -39,7 +41,30 @@ QVariant SqliteValueOfDecimalText(const QString& text) {
 }
 
 QVariant SqliteBindValueOf(const TBoundParam& param) {
+    if (IsRawText(param.Value)) return param.Value.value<TRawText>().Bytes;
     if (!param.Value.isNull() && IsExactDecimalType(param.DataType) && param.Value.typeId() == QMetaType::QString)
         return SqliteValueOfDecimalText(param.Value.toString());
     return BindValueOf(param);
+}
+
+QString WithTextCasts(const QString& sql, const QStringList& names) {
+    QString text;
+    text.reserve(sql.size() + 16 * names.size());
+    for (int pos = 0; pos < sql.size();) {
+        const int skipped = SkipQuotedOrComment(sql, pos);
+        if (skipped != pos) {
+            text += QStringView(sql).mid(pos, skipped - pos);
+            pos = skipped;
+            continue;
+        }
+        const int length = PlaceholderNameLength(sql, pos);
+        if (length == 0 || !names.contains(sql.mid(pos + 1, length), Qt::CaseInsensitive)) {
+            text += length == 0 ? sql.mid(pos, 1) : sql.mid(pos, length + 1);
+            pos += length == 0 ? 1 : length + 1;
+            continue;
+        }
+        text += QStringLiteral("CAST(") + sql.mid(pos, length + 1) + QStringLiteral(" AS TEXT)");
+        pos += length + 1;
+    }
+    return text;
 }

@@ -218,6 +218,61 @@ TEST_F(ValueRoundTripTest, AValueTheDestinationCannotHoldExactlyFailsItsRow) {
     DropPostgresDatabase(QStringLiteral("road_values_narrow"));
 }
 
+// Text whose bytes are no valid UTF-8 (here C3 28 FF FE 41 in a TEXT column, also as a match
+// column): into SQLite it arrives byte for byte, still as TEXT; PostgreSQL cannot hold it, so
+// that row fails naming the column and the rest arrives. Never a replacement character.
+TEST_F(ValueRoundTripTest, TextThatIsNoUtf8ArrivesAsItsBytesOrFailsItsRow) {
+    CreateSqliteDatabase(Dir.Path("source.db"),
+                         {"create table t (k integer primary key, name varchar(50), note text)",
+                          "insert into t values (1, 'plain', 'ok'), (2, 'broken', cast(x'C328FFFE41' as text)), "
+                          "(3, cast(x'FF41' as text), 'name broken')"});
+    Source.ConnectionString = SqliteConnectionString(Dir.Path("source.db"));
+    Source.Open();
+    const QString schema = "create table t (k integer primary key, name varchar(50), note text)";
+    const struct {
+        const char* Case;
+        bool Postgres;
+        QStringList Rows;  // name and note, in hex where SQLite can tell the bytes
+        QStringList Failures;
+    } cases[] = {
+        {"SQLite", false, {"FF41|text|6E616D652062726F6B656E", "broken|text|C328FFFE41", "plain|text|6F6B"}, {}},
+        {"PostgreSQL", true, {"plain|ok"},
+         {"Не удалось добавить запись в таблицу t с кодом 2. Ошибка: значение столбца note не является текстом в "
+          "кодировке UTF-8 (байты C3 28 FF FE 41), база-приемник не может сохранить его без изменений",
+          "Не удалось добавить запись в таблицу t с кодом 3. Ошибка: значение столбца name не является текстом в "
+          "кодировке UTF-8 (байты FF 41), база-приемник не может сохранить его без изменений"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        if (c.Postgres) REQUIRE_POSTGRES_SERVER();
+        Dest.Close();
+        if (c.Postgres) {
+            Dest.ConnectionString = CreatePostgresDatabase(QStringLiteral("road_values_utf8"));
+            Dest.Open();
+            Execute(Dest, "create table t (k serial primary key, name varchar(50), note text)");
+        } else {
+            CreateSqliteDatabase(Dir.Path("dest.db"), {schema});
+            Dest.ConnectionString = SqliteConnectionString(Dir.Path("dest.db"));
+            Dest.Open();
+        }
+        Lines.clear();
+        Asker.Answers = {mrYes};
+        const TStringList tables = MakeList({"t"});
+        // name matches, so that a probe carries the bytes too
+        const int result = ImportTables(tables, MakeList({"select k from t"}), MakeList({"t"}), MakeList({"name"}), Source, Dest, &tables);
+        EXPECT_EQ(result, c.Failures.isEmpty() ? 1 : 0) << Lines.join(QLatin1Char(10)).toStdString();  // 0: the last row failed
+        EXPECT_EQ(LinesBeforeCounts().mid(1), c.Failures) << LinesBeforeCounts().join(QLatin1Char(10)).toStdString();
+        const QStringList rows = CommittedDestRows(c.Postgres ? "select name, note from t order by name"
+                                               : "select case when typeof(name) = 'text' and name glob '[a-z]*' then name "
+                                                 "else hex(name) end, typeof(note), hex(note) from t order by 1");
+        EXPECT_EQ(rows, c.Rows) << rows.join(QLatin1Char(10)).toStdString();
+        if (c.Postgres) {
+            Dest.Close();
+            DropPostgresDatabase(QStringLiteral("road_values_utf8"));
+        }
+    }
+}
+
 struct TSentCase {
     QString Column;
     TFieldType Type;

@@ -27,8 +27,11 @@ TEST(ImportClaim, SqlServerHoldsASessionApplicationLockAndRefusesOneHeldElsewher
     hold.reset();
     EXPECT_EQ(connection.Statements, (QStringList{claim, release}));
 
+    // Held elsewhere: asked again for a few seconds (a killed client's session may still be
+    // ending), then refused.
     granted = 0;
     connection.Statements.clear();
     EXPECT_THROW(TakeImportClaim(connection), EDatabaseClaimed);
-    EXPECT_EQ(connection.Statements, QStringList{claim});
+    EXPECT_GT(connection.Statements.size(), 1);
+    EXPECT_EQ(connection.Statements.filter(claim).size(), connection.Statements.size());
 }
