@@ -6,7 +6,11 @@
 #include "TitleTestSupport.h"
 
 #include "db/ADOQuery.h"
+#include "common/PostgresTestServer.h"
+#include "db/DatabaseName.h"
 #include "db/DbError.h"
+#include "sample/SampleDatabase.h"
+#include "support/EAbort.h"
 #include "titles/TitlePreparation.h"
 
 #include <QFileInfo>
@@ -26,13 +30,18 @@ QStringList Snapshot(TADOConnection& connection) {
     return content;
 }
 
-// A run whose clean-up is told when it begins.
+// A run whose clean-up is told when it begins, and whose questions a test may answer.
 class TCleanUpFrontEnd : public TRecordingFrontEnd {
 public:
     std::function<void()> CleanUpHook;
+    std::function<int(const QString& question)> AskHook;  // the answer to each question, when set
     void ResetDisplay() override {
         if (CleanUpHook) CleanUpHook();
         TRecordingFrontEnd::ResetDisplay();
+    }
+    int Ask(const QString& message, TMsgDlgType type, TMsgDlgButtons buttons) override {
+        const int answer = TRecordingFrontEnd::Ask(message, type, buttons);
+        return AskHook ? AskHook(message) : answer;
     }
 };
 
@@ -120,4 +129,55 @@ TEST_F(RunFaults, ASectionLinkThatCannotBeMadeStopsThePreparation) {
     EXPECT_TRUE(run.Events.filter(QStringLiteral("ask ")).isEmpty());
     EXPECT_EQ(Snapshot(Source), sourceBefore);
     EXPECT_EQ(Snapshot(Dest), destBefore);
+}
+
+// A stop answered with "save" commits what was copied; a clean-up that then finds the
+// destination locked by another program (a PostgreSQL session that reads Титул while the
+// temporary column is to be dropped) reports the commit as it happened.
+TEST_F(RunFaults, ASaveAtAStopIsReportedAsSavedWhateverTheCleanUpMeets) {
+    REQUIRE_POSTGRES_SERVER();
+    Source.ConnectionString = CreatePostgresDatabase(QStringLiteral("road_faults_source"));
+    Dest.ConnectionString = CreatePostgresDatabase(QStringLiteral("road_faults_dest"));
+    Source.Open();
+    Dest.Open();
+    FillSampleDatabase(Source, 2, 3, 5);
+    FillEmptySampleDatabase(Dest, true);
+    Dest.CommandTimeout = 1;
+    TCleanUpFrontEnd run;
+    SetQuestionAsker(&run);
+    TADOQuery list(&Source);
+    FillListFromTable(QStringLiteral("Титул"), run, QStringLiteral("Код_титула, Наименование"), false, QString(),
+                      QString(), list);
+    for (int i = 0; i < run.ItemCount(); ++i) run.SetItemChecked(i, true);
+    // The user stops the run after the first title is copied: "Продолжить?" No,
+    // "Сохранить уже перенесенные данные?" Yes.
+    bool stopped = false;
+    run.RowHook = [&](const QString& table, int) {
+        if (stopped || table != QStringLiteral("Титул")) return;
+        stopped = true;
+        throw EAbort();
+    };
+    int asked = 0;
+    run.AskHook = [&](const QString&) { return ++asked == 1 ? mrNo : mrYes; };
+    TADOConnection other;
+    other.ConnectionString = Dest.ConnectionString;
+    other.Open();
+    int cleanUps = 0;
+    run.CleanUpHook = [&] {
+        if (++cleanUps != 2) return;
+        Execute(other, QStringLiteral("BEGIN TRANSACTION;"));
+        Execute(other, QStringLiteral("LOCK TABLE Титул IN ACCESS SHARE MODE"));
+    };
+
+    const QString message = RunEndingMessage(run);
+    Execute(other, QStringLiteral("ROLLBACK TRANSACTION;"));
+    EXPECT_EQ(message.toStdString(), (QStringLiteral("Целевая база данных \"") + DatabaseName(Dest.ConnectionString) +
+                                      QStringLiteral("\" занята другой программой; импорт остановлен, изменения ВНЕСЕНЫ в базу"))
+                                         .toStdString());
+    EXPECT_GT(Scalar(Dest, QStringLiteral("select count(*) from Титул")), 0);
+    other.Close();
+    Source.Close();
+    Dest.Close();
+    DropPostgresDatabase(QStringLiteral("road_faults_source"));
+    DropPostgresDatabase(QStringLiteral("road_faults_dest"));
 }
