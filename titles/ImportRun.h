@@ -56,7 +56,10 @@ void InstallImportCallbacks(TImportFrontEnd& frontEnd, const TImportPlan& plan, 
 // The run holds the import claims of both databases from before the preparation to its end:
 // a database another import holds is refused with EDatabaseClaimed before anything is done.
 // A database found locked by another program ends the run with EDatabaseInUse naming it,
-// after the copy was rolled back and what could be cleaned up was. A failed run whose
-// connection was lost ends with EDatabaseError naming the database.
+// after the copy was rolled back and what could be cleaned up was (saying "ВНЕСЕНЫ" when a
+// stop answered with save had committed). A failed run whose connection was lost, whose
+// transaction the server ended, or whose database refused a statement outside a row ends with
+// EDatabaseError naming the database and the reason; a preparation that could not make the
+// databases ready ends with EPreparationStopped.
 int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest,
                    TRunCounts* counts = nullptr);
