@@ -79,13 +79,7 @@ QStringList TQtSession::StatementsOf(const QString& sql) const { return {sql}; }
 
 void TQtSession::RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows,
                               TRunResult& result) {
-    // The session hears of the statement's end on every way out of it.
-    struct TEndNotice {
-        TQtSession& Session;
-        ~TEndNotice() { Session.StatementEnded(); }
-    };
-    StatementStarting();
-    const TEndNotice endNotice{*this};
+    const TStatementScope scope(*this);
     const qint64 changesBefore = ChangesSoFar();
     std::unique_ptr<TPreparedStatement> uncached;
     TPreparedStatement* statement = PreparedStatementOf(text, uncached);

@@ -40,6 +40,18 @@ protected:
     // are kept in the cache.
     TQtSession(const QSqlDatabase& db, const QString& qtName, int commandTimeout, bool keepStatements);
 
+    // Tells the session that a statement starts, and that it ended on every way out of it.
+    class TStatementScope {
+    public:
+        explicit TStatementScope(TQtSession& session) : Session(session) { Session.StatementStarting(); }
+        ~TStatementScope() { Session.StatementEnded(); }
+        TStatementScope(const TStatementScope&) = delete;
+        TStatementScope& operator=(const TStatementScope&) = delete;
+
+    private:
+        TQtSession& Session;
+    };
+
     // What one Run gathers.
     struct TRunResult {
         TRowSet Rows;

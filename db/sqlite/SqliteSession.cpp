@@ -88,12 +88,7 @@ void TSqliteSession::RunStatement(const QString& text, const QVector<TBoundParam
 }
 
 void TSqliteSession::RunForRows(const QString& text, const QVector<TBoundParam>& params, TRunResult& result) {
-    struct TEndNotice {
-        TSqliteSession& Session;
-        ~TEndNotice() { Session.StatementEnded(); }
-    };
-    StatementStarting();
-    const TEndNotice endNotice{*this};
+    const TStatementScope scope(*this);
     const qint64 changesBefore = ChangesSoFar();
     const TPositionalText positional = ToPositionalPlaceholders(text);
     TRowSet rows;
