@@ -9,7 +9,6 @@
 #include "copier/SchemaIntrospection.h"
 #include "copier/Transaction.h"
 #include "db/ADOQuery.h"
-#include "db/RunEnding.h"
 
 #include <exception>
 
@@ -36,8 +35,6 @@ public:
     void DeriveOrder(const TStringList* order);
     void CreateKeyMaps();
     int CopyAll();
-    // The error that ended the run early (ERunEnding), once its transaction was rolled back.
-    std::exception_ptr EndingError() const { return Ending; }
 
 private:
     void CopyPosition(int position);
@@ -57,7 +54,6 @@ private:
     TRunCounts OwnCounts;  // where the rows are counted when the caller does not ask for them
     TRunCounts& Counts;
     int TablesCopied = 0;
-    std::exception_ptr Ending;
 };
 
 // Without an order from the caller, every table follows the tables it refers to; tables
@@ -102,12 +98,6 @@ int TImportRun::CopyAll() {
         LogCopierLine(e.message());
         result = -1;
         Counts.Committed = e.Committed;
-    } catch (const ERunEnding& e) {
-        // The caller names the database and the cause; what is still open is rolled back.
-        LogCopierLine(e.message());
-        result = -1;
-        if (transactionOpen) RollBackFailedRun(Dest);
-        Ending = std::current_exception();
     } catch (const Exception& e) {
         LogCopierLine(e.message());
         result = -1;
@@ -176,7 +166,5 @@ int ImportTables(const TStringList& tables, const TStringList& selections, const
     TImportRun run(tables, selections, matchTables, matchColumns, source, dest, counts);
     run.DeriveOrder(order);  // an error of the catalogue here reaches the caller
     run.CreateKeyMaps();
-    const int result = run.CopyAll();
-    if (run.EndingError()) std::rethrow_exception(run.EndingError());
-    return result;
+    return run.CopyAll();
 }

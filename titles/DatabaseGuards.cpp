@@ -63,11 +63,12 @@ void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest, bool c
                          (committed ? QStringLiteral("ВНЕСЕНЫ в базу") : QStringLiteral("НЕ ВНЕСЕНЫ в базу")));
 }
 
-void RaiseRunEnded(const ERunEnding& ending, TADOConnection& source, TADOConnection& dest) {
-    if (dynamic_cast<const ETransactionEnded*>(&ending))
+void RaiseWhenDatabaseFailedRun(const EDatabaseError& error, TADOConnection& source, TADOConnection& dest) {
+    if (dynamic_cast<const ETransactionEnded*>(&error))
         throw EDatabaseError(DestDatabaseText(dest) + QStringLiteral(": транзакция прервана сервером: ") +
-                             ending.message().trimmed() + QStringLiteral("; изменения НЕ ВНЕСЕНЫ в базу"));
-    throw EDatabaseError(NamedDatabaseError(ending, source, dest,
+                             error.message().trimmed() + QStringLiteral("; изменения НЕ ВНЕСЕНЫ в базу"));
+    if (error.Connection != &source && error.Connection != &dest) return;
+    throw EDatabaseError(NamedDatabaseError(error, source, dest,
                                             QStringLiteral("; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу")));
 }
 

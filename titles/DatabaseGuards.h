@@ -29,10 +29,10 @@ private:
 // the message then says instead of "НЕ ВНЕСЕНЫ".
 void RaiseWhenDatabaseInUse(TADOConnection& source, TADOConnection& dest, bool committed = false);
 
-// The error of a run that could not go on (ERunEnding), naming the database it came from and
-// the server's reason: "...транзакция прервана сервером: ...; изменения НЕ ВНЕСЕНЫ в базу"
-// when the server ended the transaction.
-[[noreturn]] void RaiseRunEnded(const class ERunEnding& ending, TADOConnection& source, TADOConnection& dest);
+// The error of a run that a database's statement failed, naming the database and the server's
+// reason ("...: транзакция прервана сервером: ...; изменения НЕ ВНЕСЕНЫ в базу" when the server
+// ended the transaction); nothing when neither connection met it.
+void RaiseWhenDatabaseFailedRun(const class EDatabaseError& error, TADOConnection& source, TADOConnection& dest);
 
 // The text of a database error that names the database whose statement met it ("Исходная
 // база данных \"...\": no such table: Титул"), adding that the schemas differ where the

@@ -53,18 +53,15 @@ static void WriteImportOutcome(TImportFrontEnd& frontEnd, int result) {
     frontEnd.AddMemoLine(QStringLiteral("Импортировано ") + QString::number(result) + QStringLiteral(" таблиц"));
 }
 
-// The memo of a failed run ends in "Ошибка импорта"; the cause is raised where a statement of
-// either database met it, so that the user learns which database and why.
-static void RaiseWhenDatabaseFailedRun(const TRunCounts& counts, TADOConnection& source, TADOConnection& dest) {
-    if (!counts.Failure) return;
+// The database error that failed the run, or nothing when none did.
+static const EDatabaseError* DatabaseFailure(const TRunCounts& counts) {
+    if (!counts.Failure) return nullptr;
     try {
         std::rethrow_exception(counts.Failure);
     } catch (const EDatabaseError& error) {
-        if (error.Connection != &source && error.Connection != &dest) return;
-        throw EDatabaseError(NamedDatabaseError(error, source, dest,
-                                                QStringLiteral("; импорт остановлен, изменения НЕ ВНЕСЕНЫ в базу")));
+        return &error;  // the exception object lives as long as counts.Failure does
     } catch (...) {
-        // Not a database's: the diagnostic log has it.
+        return nullptr;  // not a database's: the diagnostic log has it
     }
 }
 
@@ -93,39 +90,26 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
 
     TRunCounts ownCounts;
     TRunCounts& runCounts = counts ? *counts : ownCounts;
-    int result = -1;
-    try {
-        result = ImportTables(plan.ImportTableList, plan.RowSelectionList, plan.MatchTableList, plan.MatchColumnList,
-                              source, dest, &plan.ImportTableList, &runCounts);
-    } catch (const ERunEnding& ending) {
-        // The copy stopped at once and was rolled back; the clean-up follows, and the reason
-        // is the error to report, whatever the clean-up meets.
-        WriteImportOutcome(frontEnd, -1);
-        try {
-            FinishImport(frontEnd, plan, source, dest);
-        } catch (const Exception&) {
-            // Logged where it happened; the reason the run ended is the one to report.
-        }
-        // A server that went away is named as such; any other ending by its reason.
-        RaiseWhenConnectionLost(source, dest);
-        RaiseRunEnded(ending, source, dest);
-    }
+    const int result = ImportTables(plan.ImportTableList, plan.RowSelectionList, plan.MatchTableList,
+                                    plan.MatchColumnList, source, dest, &plan.ImportTableList, &runCounts);
     WriteImportOutcome(frontEnd, result);
     if (result >= 0) return result;
     // A declined, stopped or failed run: the rollback undid the clean-up made inside the
     // transaction (or there was none), so it is done again outside it. A stop answered with
-    // "save" has committed: the report says so.
+    // "save" has committed: the report says so. A run that could not go on reports why it
+    // stopped, whatever its clean-up meets.
+    const EDatabaseError* failure = DatabaseFailure(runCounts);
     try {
         FinishImport(frontEnd, plan, source, dest);
-    } catch (const EDatabaseInUse&) {
-        RaiseWhenDatabaseInUse(source, dest, runCounts.Committed);
-        throw;
-    } catch (const EDatabaseError&) {
-        RethrowNamingDatabase(source, dest);
+    } catch (const Exception&) {
+        if (!dynamic_cast<const ERunEnding*>(failure)) {
+            RaiseWhenDatabaseInUse(source, dest, runCounts.Committed);
+            RethrowNamingDatabase(source, dest);
+        }
     }
     // A run that failed because a database went away says which; one that a database's
     // statement failed names the database and the server's reason.
     RaiseWhenConnectionLost(source, dest);
-    RaiseWhenDatabaseFailedRun(runCounts, source, dest);
+    if (failure) RaiseWhenDatabaseFailedRun(*failure, source, dest);
     return result;
 }

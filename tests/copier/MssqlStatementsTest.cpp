@@ -5,6 +5,7 @@
 
 #include "common/RecordingConnection.h"
 #include "copier/CopierRun.h"
+#include "copier/RunCounts.h"
 #include "copier/SchemaIntrospection.h"
 #include "db/DbError.h"
 #include "db/RunEnding.h"
@@ -69,7 +70,8 @@ protected:
 
     int RunT() {
         const TStringList tables = MakeList({"T"});
-        return ImportTables(tables, MakeList({"5, 6"}), MatchTables, MatchColumns, Src, Dst, &tables);
+        Counts = TRunCounts();
+        return ImportTables(tables, MakeList({"5, 6"}), MatchTables, MatchColumns, Src, Dst, &tables, &Counts);
     }
 
     TRecordingConnection Src;
@@ -78,6 +80,7 @@ protected:
     TStringList MatchColumns;
     QString FailOn;
     bool Inserted = false;
+    TRunCounts Counts;  // of the last RunT
     const QString XactState = "SELECT XACT_STATE()";
     int State = 1;  // the answer to XactState
     bool StateFails = false;
@@ -167,8 +170,9 @@ TEST_F(MssqlStatementsTest, AFailedRowIsFollowedByTheStateQueryAndAnEndedTransac
                                                    UpdateT, "COMMIT TRANSACTION;"}));
             continue;
         }
+        EXPECT_EQ(RunT(), -1);
         try {
-            RunT();
+            if (Counts.Failure) std::rethrow_exception(Counts.Failure);
             ADD_FAILURE() << "the run went on";
         } catch (const ETransactionEnded& ended) {
             EXPECT_EQ(ended.message(), "refused: " + InsertT);

@@ -7,6 +7,7 @@
 
 #include "common/PostgresTestServer.h"
 #include "copier/CopierRun.h"
+#include "copier/RunCounts.h"
 #include "db/RunEnding.h"
 #include "db/ADOQuery.h"
 #include "support/EAbort.h"
@@ -25,6 +26,7 @@ struct TImportOutcome {
     int Result = 0;
     QStringList Lines;
     QStringList Content;
+    std::exception_ptr Failure;  // what failed the run, when something did
 };
 
 class PostgresBatchTest : public CopierTest {
@@ -68,7 +70,9 @@ protected:
         QStringList selections;
         for (const QString& table : tables) selections << QStringLiteral("select Код from ") + table;
         TImportOutcome outcome;
-        outcome.Result = ImportTables(list, MakeList(selections), matchTables, matchColumns, Source, dest, &list);
+        TRunCounts counts;
+        outcome.Result = ImportTables(list, MakeList(selections), matchTables, matchColumns, Source, dest, &list, &counts);
+        outcome.Failure = counts.Failure;
         outcome.Lines = Lines;
         if (!content.isEmpty()) outcome.Content = Rows(dest, content);
         return outcome;
@@ -259,8 +263,11 @@ TEST_F(PostgresBatchTest, ATransactionTheServerEndsInABatchEndsTheRunWithoutRepl
                         "if new.Номер = 1005 then perform pg_terminate_backend(pg_backend_pid()); end if; "
                         "return new; end $$",
                         "create trigger Знак_конец before insert on Знак for each row execute function Конец()"});
-    EXPECT_THROW(Import(Dest, {"Знак"}, MakeList({"Тип"}), MakeList({"Название"}), QString()), ETransactionEnded);
+    const TImportOutcome outcome = Import(Dest, {"Знак"}, MakeList({"Тип"}), MakeList({"Название"}), QString());
     Asker.Answers.clear();
+    EXPECT_EQ(outcome.Result, -1);
+    ASSERT_TRUE(outcome.Failure);
+    EXPECT_THROW(std::rethrow_exception(outcome.Failure), ETransactionEnded);
     EXPECT_TRUE(Lines.filter(QStringLiteral("Не удалось добавить")).isEmpty()) << Lines.join('\n').toStdString();
     TADOConnection fresh;
     fresh.ConnectionString = Dest.ConnectionString;
