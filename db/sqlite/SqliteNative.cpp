@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
-#include <QSqlQuery>
-#include <QSqlResult>
 #include <QUuid>
 #include <sqlite3.h>
 
@@ -18,14 +16,6 @@ namespace {
 
 // The progress handler runs every this many virtual-machine steps.
 constexpr int ProgressSteps = 1000;
-
-sqlite3_stmt* NativeStatement(const QSqlQuery& query) {
-    const QSqlResult* result = query.result();
-    if (!result) return nullptr;
-    const QVariant handle = result->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0) return nullptr;
-    return *static_cast<sqlite3_stmt* const*>(handle.constData());
-}
 
 void NewId(sqlite3_context* context, int, sqlite3_value**) {
     const QByteArray text = QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
@@ -119,28 +109,6 @@ QVector<TColumnInfo> SqliteStatementColumns(sqlite3_stmt* statement) {
         columns.append(column);
     }
     return columns;
-}
-
-namespace {
-
-// Statements met by one connection; beyond this many (finalized ones among them) the
-// columns are read afresh.
-constexpr int MaxKnownStatements = 1024;
-
-}  // namespace
-
-QVector<TColumnInfo> TSqliteResultColumns::Of(const QSqlQuery& query) {
-    sqlite3_stmt* statement = NativeStatement(query);
-    if (!statement) return {};
-    // The address alone may be a finalized statement's reused: the text and the count of
-    // new preparations tell.
-    const char* sql = sqlite3_sql(statement);
-    const int prepared = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_REPREPARE, 0);
-    const auto found = Known.constFind(statement);
-    if (found != Known.constEnd() && found->Prepared == prepared && sql && found->Sql == sql) return found->Columns;
-    if (Known.size() >= MaxKnownStatements) Known.clear();
-    TKnown known{QByteArray(sql), prepared, SqliteStatementColumns(statement)};
-    return Known.insert(statement, known)->Columns;
 }
 
 QStringList SplitSqliteStatements(const QString& sql) {

@@ -7,14 +7,12 @@
 #include "db/RowSet.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 #include <chrono>
 
 class QSqlDatabase;
-class QSqlQuery;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -46,23 +44,6 @@ QString SqliteUriOfExistingFile(const QString& path);
 // The result columns of a native statement: names as SQLite reports them, types from their
 // declared types (ftUnknown for an expression column).
 QVector<TColumnInfo> SqliteStatementColumns(sqlite3_stmt* statement);
-
-// The columns of the query's current result: names as SQLite reports them, and the type
-// that each one's declared type gives (ftUnknown for an expression column). Empty when the
-// statement returns no columns. A statement that runs again has the same columns until
-// SQLite prepares it anew, so they are kept per statement.
-class TSqliteResultColumns {
-public:
-    QVector<TColumnInfo> Of(const QSqlQuery& query);
-
-private:
-    struct TKnown {
-        QByteArray Sql;   // of the statement they were read from
-        int Prepared = 0; // how often SQLite had prepared it anew then
-        QVector<TColumnInfo> Columns;
-    };
-    QHash<const void*, TKnown> Known;
-};
 
 // Rows changed by the statement that just ran, given the connection's total of changed
 // rows from before it: Qt reports SQLite's count of the last INSERT, UPDATE or DELETE,

@@ -118,12 +118,6 @@ int TSqliteSession::RowsAffected(const QSqlQuery&, qint64 changesBefore) const {
     return SqliteRowsAffected(Db, changesBefore);
 }
 
-QVector<TColumnInfo> TSqliteSession::ColumnsOf(const QSqlQuery& query) const {
-    QVector<TColumnInfo> columns = ResultColumns.Of(query);
-    if (columns.size() == query.record().count()) return columns;
-    return TQtSession::ColumnsOf(query);  // typed by their values
-}
-
 bool TSqliteSession::IsLockWaitExhausted(const QSqlError& error) const {
     const int code = PrimaryCodeOf(error);
     return code == SqliteBusy || code == SqliteLocked;

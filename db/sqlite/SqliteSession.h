@@ -41,7 +41,6 @@ protected:
     QVariant BindValue(const TBoundParam& param) const override;
     qint64 ChangesSoFar() const override;
     int RowsAffected(const QSqlQuery& query, qint64 changesBefore) const override;
-    QVector<TColumnInfo> ColumnsOf(const QSqlQuery& query) const override;
     // Text that is no valid UTF-8 is bound as its bytes and made TEXT again by the statement;
     // a statement whose rows are wanted runs on the handle itself (SqliteRowQueries.h).
     void RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows,
@@ -60,6 +59,5 @@ private:
     TSqliteStatementClock Clock;  // read by the progress handler while the connection is open
     sqlite3* Handle = nullptr;     // of the open database, from Prepare on
     TSqliteImportStatements ImportStatements;
-    mutable TSqliteResultColumns ResultColumns;
     std::unique_ptr<TSqliteRowQueries> RowQueries;  // from Prepare on
 };
