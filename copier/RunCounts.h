@@ -2,7 +2,8 @@
 // What a run did, table by table: rows inserted, rows found in the destination and reused,
 // rows found and updated, rows that failed (by the step that failed them), and how many of
 // the handled rows a nested call pulled in through a reference. Rows already copied earlier
-// in the run cost no statement and are not counted again.
+// in the run cost no statement and are not counted again. Beside the counts, how the run
+// ended: whether it committed, and the error that failed it.
 
 #include "support/StringList.h"
 
