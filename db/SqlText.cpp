@@ -128,3 +128,9 @@ QString SqlStringLiteral(const QString& text) {
     doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + doubled + QLatin1Char('\'');
 }
+
+QString SqlQuotedName(const QString& name) {
+    QString doubled = name;
+    doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}

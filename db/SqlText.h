@@ -49,3 +49,5 @@ bool HoldsOneStatement(const QString& sql);
 
 // A text as an SQL string literal: in apostrophes, inner apostrophes doubled.
 QString SqlStringLiteral(const QString& text);
+// A name as a quoted identifier: in double quotes, inner double quotes doubled.
+QString SqlQuotedName(const QString& name);

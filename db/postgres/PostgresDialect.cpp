@@ -5,30 +5,9 @@
 #include "db/StatementRunner.h"
 #include "db/RegularIdentifier.h"
 #include "db/SqlText.h"
+#include "db/postgres/PostgresCatalogue.h"
 
 #include <QStringList>
-
-// The statements of this system name tables and columns unquoted, and PostgreSQL folds an
-// unquoted name to lower case in ASCII letters only ("GUID" is stored as guid, "Титул"
-// stays as it is). A name is looked up in the catalogue as the server would fold it, so
-// the catalogue finds exactly the table that the statements will reach.
-static QString FoldedName(const QString& name) {
-    QString folded = name;
-    for (QChar& c : folded)
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + ('a' - 'A'));
-    return folded;
-}
-
-static QString SameName(const QString& column, const QString& name) {
-    return column + QStringLiteral(" = ") + SqlStringLiteral(FoldedName(name));
-}
-
-// A table that an unquoted name reaches: an ordinary or partitioned table found first on
-// the search path, outside the system catalogue.
-static QString UserTable(const QString& alias) {
-    return alias + QStringLiteral(".relkind in ('r', 'p') and pg_table_is_visible(") + alias +
-           QStringLiteral(".oid) and ") + alias + QStringLiteral(".relnamespace <> 'pg_catalog'::regnamespace");
-}
 
 // Catalogue names (type name, collation "C") ordered as SQL Server's case-insensitive
 // collation orders them: by the lower-case text in the database's own collation.
@@ -62,7 +41,7 @@ QString TPostgresDialect::PrimaryKeyStatement(const QString& table) const {
                "join pg_class c on c.oid = i.indrelid "
                "join pg_attribute a on a.attrelid = i.indrelid and a.attnum = any(i.indkey) "
                "where i.indisprimary and ") +
-           UserTable(QStringLiteral("c")) + QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table) +
+           PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") + PostgresSameName(QStringLiteral("c.relname"), table) +
            QStringLiteral(" order by array_position(i.indkey::int2[], a.attnum)");
 }
 
@@ -73,7 +52,7 @@ QString TPostgresDialect::ForeignKeysStatement(const QString& table) const {
                "join pg_class c on c.oid = k.conrelid join pg_class rc on rc.oid = k.confrelid "
                "join pg_attribute a on a.attrelid = k.conrelid and a.attnum = any(k.conkey) "
                "where k.contype = 'f' and ") +
-           UserTable(QStringLiteral("c")) + QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table) +
+           PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") + PostgresSameName(QStringLiteral("c.relname"), table) +
            QStringLiteral(" order by ") + CaseInsensitiveOrder(QStringLiteral("rc.relname")) +
            QStringLiteral(", k.conname, array_position(k.conkey, a.attnum)");
 }
@@ -82,7 +61,7 @@ QString TPostgresDialect::ColumnListStatement(const QString& table) const {
     return QStringLiteral(
                "select a.attname as name from pg_attribute a join pg_class c on c.oid = a.attrelid "
                "where a.attnum > 0 and not a.attisdropped and ") +
-           UserTable(QStringLiteral("c")) + QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table) +
+           PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") + PostgresSameName(QStringLiteral("c.relname"), table) +
            QStringLiteral(" order by a.attnum");
 }
 
@@ -92,33 +71,33 @@ static QString ReferencesStatement(const QString& condition) {
                "select name, \"Name1\" from (select distinct c.relname as name, rc.relname as \"Name1\" "
                "from pg_constraint k join pg_class c on c.oid = k.conrelid "
                "join pg_class rc on rc.oid = k.confrelid where k.contype = 'f' and ") +
-           UserTable(QStringLiteral("c")) + QStringLiteral(" and ") + UserTable(QStringLiteral("rc")) +
+           PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") + PostgresUserTable(QStringLiteral("rc")) +
            QStringLiteral(" and ") + condition + QStringLiteral(") s order by ") +
            CaseInsensitiveOrder(QStringLiteral("name")) + QStringLiteral(", ") +
            CaseInsensitiveOrder(QStringLiteral("\"Name1\""));
 }
 
 QString TPostgresDialect::ReferencedTablesStatement(const QString& table) const {
-    return ReferencesStatement(SameName(QStringLiteral("c.relname"), table));
+    return ReferencesStatement(PostgresSameName(QStringLiteral("c.relname"), table));
 }
 
 QString TPostgresDialect::ReferencingTablesStatement(const QString& parent) const {
-    return ReferencesStatement(SameName(QStringLiteral("rc.relname"), parent));
+    return ReferencesStatement(PostgresSameName(QStringLiteral("rc.relname"), parent));
 }
 
 QString TPostgresDialect::DictionaryTablesStatement() const {
-    return QStringLiteral("select distinct c.relname as name from pg_class c where ") + UserTable(QStringLiteral("c")) +
+    return QStringLiteral("select distinct c.relname as name from pg_class c where ") + PostgresUserTable(QStringLiteral("c")) +
            QStringLiteral(" and c.relname like 'Справочник_%' ");
 }
 
 QString TPostgresDialect::UserTablesStatement() const {
-    return QStringLiteral("select c.relname as name from pg_class c where ") + UserTable(QStringLiteral("c"));
+    return QStringLiteral("select c.relname as name from pg_class c where ") + PostgresUserTable(QStringLiteral("c"));
 }
 
 void TPostgresDialect::ExecuteForUserTable(TStatementRunner& runner, const QString& table,
                                            const QString& statement) const {
-    ExecuteWhenCounted(runner, QStringLiteral("select count(*) from pg_class c where ") + UserTable(QStringLiteral("c")) +
-                 QStringLiteral(" and ") + SameName(QStringLiteral("c.relname"), table), statement);
+    ExecuteWhenCounted(runner, QStringLiteral("select count(*) from pg_class c where ") + PostgresUserTable(QStringLiteral("c")) +
+                 QStringLiteral(" and ") + PostgresSameName(QStringLiteral("c.relname"), table), statement);
 }
 
 // The copier finds each row it copies by its GUID; without an index every probe would read
@@ -156,9 +135,9 @@ void TPostgresDialect::DropForeignKeys(TStatementRunner& runner, const QString& 
                  QStringLiteral(
                      "select k.conname from pg_constraint k join pg_class c on c.oid = k.conrelid "
                      "join pg_class rc on rc.oid = k.confrelid where k.contype = 'f' and ") +
-                 UserTable(QStringLiteral("c")) + QStringLiteral(" and ") +
-                 SameName(QStringLiteral("c.relname"), table) + QStringLiteral(" and ") + UserTable(QStringLiteral("rc")) +
-                 QStringLiteral(" and ") + SameName(QStringLiteral("rc.relname"), refTable));
+                 PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") +
+                 PostgresSameName(QStringLiteral("c.relname"), table) + QStringLiteral(" and ") + PostgresUserTable(QStringLiteral("rc")) +
+                 QStringLiteral(" and ") + PostgresSameName(QStringLiteral("rc.relname"), refTable));
     for (const QVector<QVariant>& row : names.Rows) {
         QString quoted = row.value(0).toString();
         quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));

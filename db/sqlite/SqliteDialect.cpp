@@ -7,6 +7,7 @@
 #include "db/RegularIdentifier.h"
 #include "db/SqlText.h"
 #include "db/DbError.h"
+#include "db/SessionGuids.h"
 #include "db/sqlite/SqliteTempObjects.h"
 
 #include <sqlite3.h>
@@ -105,42 +106,14 @@ static QString GuidIndexName(const QString& table) {
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
-static QString UserTableCountStatement(const QString& table) {
-    return QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ") +
-           SqlStringLiteral(table) + QStringLiteral(" collate UNICODE_CI");
-}
-
-static bool IsUserTable(TStatementRunner& runner, const QString& table) {
-    return ScalarOf(runner, UserTableCountStatement(table)).toLongLong() > 0;
-}
-
 // The GUID statements of this dialect are carried out in the connection (SqliteTempObjects.h);
-// a column GUID that an older version left in the file meets them as it did then: the add
-// fails on it, the drop removes it. Every other statement runs as written.
+// every other statement runs as written.
 void TSqliteDialect::ExecuteForUserTable(TStatementRunner& runner, const QString& table,
                                          const QString& statement) const {
-    const bool add = statement == AddGuidColumnStatement(table);
-    const bool fill = statement == FillGuidStatement(table);
-    const bool drop = statement == DropGuidColumnStatement(table);
-    if (!add && !fill && !drop) {
-        ExecuteWhenCounted(runner, UserTableCountStatement(table), statement);
-        return;
-    }
-    if (!IsUserTable(runner, table)) return;
-    const bool inConnection = SqliteConnectionHasGuid(runner, table);
-    if (add) {
-        if (inConnection) throw EDatabaseError(QStringLiteral("duplicate column name: GUID"));
-        if (SqliteHasStoredGuid(runner, table)) ExecuteText(runner, statement);  // refused as before
-        SqliteAddConnectionGuid(runner, table);
-    } else if (fill) {
-        // Nothing to fill: a row read draws its GUID, a row written records it. The column
-        // is made here where the add was refused for a column left in the file.
-        if (!inConnection) SqliteAddConnectionGuid(runner, table);
-    } else {
-        if (inConnection) SqliteDropConnectionGuid(runner, table);
-        // Without a GUID in the connection the drop fails as a drop of a missing column does.
-        if (!inConnection || SqliteHasStoredGuid(runner, table)) ExecuteText(runner, statement);
-    }
+    if (const std::optional<TGuidStep> step = GuidStepOf(*this, table, statement))
+        ExecuteGuidStep(*step, statement, TSqliteSessionGuids(), runner, table);
+    else
+        ExecuteWhenCounted(runner, SqliteUserTableCountStatement(table), statement);
 }
 
 QString TSqliteDialect::AddGuidColumnStatement(const QString& table) const {

@@ -4,6 +4,7 @@
 
 #include "db/sqlite/SqliteImportStatements.h"
 
+#include "db/ImportStatementShapes.h"
 #include "db/SqlText.h"
 #include "db/sqlite/SqliteTempObjects.h"
 
@@ -14,43 +15,9 @@
 
 namespace {
 
-const QString Guid = QStringLiteral("GUID");
-
 // Texts met by one connection: a table's statements, and the selections of single rows that
 // nested copies run. Beyond this many the analyses are made afresh.
 constexpr int MaxEntries = 4096;
-
-const QRegularExpression& InsertShape() {
-    static const QRegularExpression shape(QStringLiteral("^INSERT INTO (\\S+?)\\((.*)\\) VALUES\\((.*)\\)$"),
-                                          QRegularExpression::DotMatchesEverythingOption);
-    return shape;
-}
-
-const QRegularExpression& SelectShape() {
-    static const QRegularExpression shape(QStringLiteral("^(select|SELECT) (.*?) +(from|FROM) (\\S+)(.*)$"),
-                                          QRegularExpression::DotMatchesEverythingOption);
-    return shape;
-}
-
-const QRegularExpression& UpdateShape() {
-    static const QRegularExpression shape(QStringLiteral("^UPDATE (\\S+) SET "));
-    return shape;
-}
-
-// The section link's clearing: table, column, the selection of the keys.
-const QRegularExpression& ClearingShape() {
-    static const QRegularExpression shape(
-        QStringLiteral("^Update (\\S+) Set (\\S+) = NULL Where (\\S+) not in \\((Select \\S+ From \\S+)\\)$"));
-    return shape;
-}
-
-// The copier's match condition on the GUID column; group 1 is the value's parameter.
-const QRegularExpression& GuidCondition() {
-    static const QRegularExpression shape(
-        QStringLiteral("\\(GUID=(:[A-Za-z_][A-Za-z0-9_]*) or \\(:[A-Za-z_][A-Za-z0-9_]*"
-                       " is NULL and GUID is NULL\\)\\)"));
-    return shape;
-}
 
 // A statement that makes or drops one of the import's TEMP objects (SqliteTempObjects.h).
 bool ChangesTempObjects(const QString& sql) {
@@ -59,19 +26,8 @@ bool ChangesTempObjects(const QString& sql) {
            sql.contains(QLatin1String("road-import"));
 }
 
-QString QuotedName(QString name) {
-    name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + name + QLatin1Char('"');
-}
-
-QStringList TrimmedItems(const QString& list) {
-    QStringList items = list.split(QLatin1Char(','));
-    for (QString& item : items) item = item.trimmed();
-    return items;
-}
-
 QString RowKeyOf(const TSqliteRowIdentity& identity) {
-    return identity.HasRowid ? QStringLiteral("rowid") : QuotedName(identity.KeyColumns.value(0));
+    return identity.HasRowid ? QStringLiteral("rowid") : SqlQuotedName(identity.KeyColumns.value(0));
 }
 
 TSqliteRowIdentity ReadIdentity(sqlite3* handle, const QString& table) {
@@ -102,7 +58,7 @@ TSqliteRowIdentity IdentityOf(sqlite3* handle, const QString& table, QHash<QStri
 QString ReadGuidExpression(const QString& prefix, const TSqliteRowIdentity& identity) {
     if (identity.HasRowid) return SqlStringLiteral(prefix) + QStringLiteral(" || printf('%012X', rowid)");
     QStringList parts;
-    for (const QString& column : identity.KeyColumns) parts << QStringLiteral("quote(") + QuotedName(column) + QLatin1Char(')');
+    for (const QString& column : identity.KeyColumns) parts << QStringLiteral("quote(") + SqlQuotedName(column) + QLatin1Char(')');
     return SqlStringLiteral(prefix) + QStringLiteral(" || hex(") + parts.join(QStringLiteral(" || ',' || ")) + QLatin1Char(')');
 }
 
@@ -135,15 +91,13 @@ const TSqliteRewrite* TSqliteImportStatements::RewriteOf(sqlite3* handle, const 
 
 TSqliteImportStatements::TEntry TSqliteImportStatements::Analyse(sqlite3* handle, const QString& sql) {
     TEntry entry;
-    const QRegularExpressionMatch clearing = ClearingShape().match(sql);
-    if (clearing.hasMatch()) {
-        const QString table = clearing.captured(1);
-        if (clearing.captured(2) != clearing.captured(3) || !IdentityOf(handle, table, Identities).HasRowid) return entry;
+    if (const std::optional<TClearingShape> clearing = ClearingShapeOf(sql)) {
+        if (!IdentityOf(handle, clearing->Table, Identities).HasRowid) return entry;
         entry.Rewritten = true;
-        entry.Rewrite.Statement = QStringLiteral("Update ") + table + QStringLiteral(" Set ") + clearing.captured(2) +
-                                  QStringLiteral(" = NULL Where rowid in (select rowid from ") + table +
-                                  QStringLiteral(" Where ") + clearing.captured(3) + QStringLiteral(" not in (") +
-                                  clearing.captured(4) + QStringLiteral("))");
+        entry.Rewrite.Statement = QStringLiteral("Update ") + clearing->Table + QStringLiteral(" Set ") + clearing->Column +
+                                  QStringLiteral(" = NULL Where rowid in (select rowid from ") + clearing->Table +
+                                  QStringLiteral(" Where ") + clearing->Column + QStringLiteral(" not in (") +
+                                  clearing->Selection + QStringLiteral("))");
         return entry;
     }
     return AnalyseGuidStatement(handle, sql);
@@ -151,25 +105,21 @@ TSqliteImportStatements::TEntry TSqliteImportStatements::Analyse(sqlite3* handle
 
 TSqliteImportStatements::TEntry TSqliteImportStatements::AnalyseGuidStatement(sqlite3* handle, const QString& sql) {
     TEntry entry;
-    if (!sql.contains(Guid)) return entry;
-    const QRegularExpressionMatch insert = InsertShape().match(sql);
-    const QRegularExpressionMatch update = insert.hasMatch() ? QRegularExpressionMatch() : UpdateShape().match(sql);
-    const QRegularExpressionMatch select =
-        insert.hasMatch() || update.hasMatch() ? QRegularExpressionMatch() : SelectShape().match(sql);
-    const QString table = insert.hasMatch()   ? insert.captured(1)
-                          : update.hasMatch() ? update.captured(1)
-                          : select.hasMatch() ? select.captured(4)
-                                              : QString();
+    if (!NamesGuid(sql)) return entry;
+    const std::optional<TInsertShape> insert = InsertShapeOf(sql);
+    const QString updated = insert ? QString() : UpdatedTableOf(sql);
+    const std::optional<TSelectShape> select = insert || !updated.isEmpty() ? std::nullopt : SelectShapeOf(sql);
+    const QString table = insert ? insert->Table : !updated.isEmpty() ? updated : select ? select->Table : QString();
     if (table.isEmpty()) return entry;
     const QString guidTable = SqliteTempName(SqliteGuidTableName(table));
     const TSqliteRowIdentity identity = IdentityOf(handle, table, Identities);
     QString statement = sql;
     QString record;
 
-    if (insert.hasMatch()) {
-        QStringList columns = TrimmedItems(insert.captured(2));
-        QStringList values = TrimmedItems(insert.captured(3));
-        const int at = static_cast<int>(columns.indexOf(Guid));
+    if (insert) {
+        QStringList columns = insert->Columns;
+        QStringList values = insert->Values;
+        const int at = GuidIndexOf(columns);
         if (at < 0 || columns.size() != values.size()) return entry;
         const QString guidValue = values.takeAt(at);
         columns.removeAt(at);
@@ -177,26 +127,24 @@ TSqliteImportStatements::TEntry TSqliteImportStatements::AnalyseGuidStatement(sq
         const QString row = identity.HasRowid ? QStringLiteral("last_insert_rowid()")
                             : key >= 0        ? values[key]
                                               : QStringLiteral("NULL");
-        statement = columns.isEmpty() ? QStringLiteral("INSERT INTO ") + table + QStringLiteral(" DEFAULT VALUES")
-                                      : QStringLiteral("INSERT INTO ") + table + QLatin1Char('(') +
-                                            columns.join(QStringLiteral(", ")) + QStringLiteral(") VALUES(") +
-                                            values.join(QStringLiteral(", ")) + QLatin1Char(')');
+        statement = InsertText(table, columns, values);
         record = QStringLiteral("INSERT INTO ") + guidTable + QStringLiteral(" (GUID, Row) VALUES(") + guidValue +
                  QStringLiteral(", ") + row + QLatin1Char(')');
     } else {
-        if (select.hasMatch()) {
-            QStringList items = select.captured(2).split(QStringLiteral(", "));
-            const int at = static_cast<int>(items.indexOf(Guid));
+        if (select) {
+            TSelectShape read = *select;
+            const int at = GuidIndexOf(read.Items);
             if (at >= 0) {
-                items[at] = ReadGuidExpression(Prefix, identity) + QStringLiteral(" as GUID");
-                statement = select.captured(1) + QLatin1Char(' ') + items.join(QStringLiteral(", ")) +
-                            sql.mid(select.capturedEnd(2));
+                read.Items[at] = ReadGuidExpression(Prefix, identity) + QStringLiteral(" as GUID");
+                statement = SelectText(read);
             }
         }
         // "=": one row at most, as the copier takes the first row found; an IN would build a
         // table for every probe.
-        statement.replace(GuidCondition(), QLatin1Char('(') + RowKeyOf(identity) + QStringLiteral(" = (select Row from ") +
-                                               guidTable + QStringLiteral(" where GUID = \\1))"));
+        statement = WithGuidConditions(statement, [&](const QString& value) {
+            return QLatin1Char('(') + RowKeyOf(identity) + QStringLiteral(" = (select Row from ") + guidTable +
+                   QStringLiteral(" where GUID = ") + value + QStringLiteral("))");
+        });
     }
     if (statement == sql) return entry;
     entry.Rewritten = true;

@@ -2,17 +2,13 @@
 
 #include "db/sqlite/SqliteTempObjects.h"
 
+#include "db/DbError.h"
 #include "db/SqlText.h"
 #include "db/StatementRunner.h"
 
 #include <QStringList>
 
 namespace {
-
-QString QuotedName(QString name) {
-    name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + name + QLatin1Char('"');
-}
 
 bool TempTableExists(TStatementRunner& runner, const QString& name) {
     return ScalarOf(runner, QStringLiteral("select count(*) from sqlite_temp_master where type = 'table' and name = ") +
@@ -41,12 +37,12 @@ void WriteLinks(TStatementRunner& runner, const QString& table, const QVector<TL
     if (links.isEmpty()) return;
     QStringList columns, keys;
     for (const TLink& link : links) {
-        if (!columns.contains(QuotedName(link.Column))) columns << QuotedName(link.Column);
-        keys << QStringLiteral("FOREIGN KEY (") + QuotedName(link.Column) + QStringLiteral(") REFERENCES ") +
-                    QuotedName(link.RefTable) + QStringLiteral(" (") + QuotedName(link.RefColumn) +
+        if (!columns.contains(SqlQuotedName(link.Column))) columns << SqlQuotedName(link.Column);
+        keys << QStringLiteral("FOREIGN KEY (") + SqlQuotedName(link.Column) + QStringLiteral(") REFERENCES ") +
+                    SqlQuotedName(link.RefTable) + QStringLiteral(" (") + SqlQuotedName(link.RefColumn) +
                     QStringLiteral(") ON DELETE NO ACTION ON UPDATE NO ACTION");
     }
-    ExecuteText(runner, QStringLiteral("CREATE TEMP TABLE ") + QuotedName(SqliteLinkTableName(table)) + QStringLiteral(" (") +
+    ExecuteText(runner, QStringLiteral("CREATE TEMP TABLE ") + SqlQuotedName(SqliteLinkTableName(table)) + QStringLiteral(" (") +
                             (columns + keys).join(QStringLiteral(", ")) + QLatin1Char(')'));
 }
 
@@ -56,26 +52,44 @@ QString SqliteGuidTableName(const QString& table) { return QStringLiteral("road-
 
 QString SqliteLinkTableName(const QString& table) { return QStringLiteral("road-import links: ") + table; }
 
-QString SqliteTempName(const QString& name) { return QStringLiteral("temp.") + QuotedName(name); }
+QString SqliteTempName(const QString& name) { return QStringLiteral("temp.") + SqlQuotedName(name); }
 
-bool SqliteConnectionHasGuid(TStatementRunner& runner, const QString& table) {
-    return TempTableExists(runner, SqliteGuidTableName(table));
+QString SqliteUserTableCountStatement(const QString& table) {
+    return QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ") +
+           SqlStringLiteral(table) + QStringLiteral(" collate UNICODE_CI");
+}
+
+TGuidPlace TSqliteSessionGuids::PlaceOf(TStatementRunner& runner, const QString& table) const {
+    TGuidPlace place;
+    place.UserTable = ScalarOf(runner, SqliteUserTableCountStatement(table)).toLongLong() > 0;
+    if (!place.UserTable) return place;
+    place.InSession = TempTableExists(runner, SqliteGuidTableName(table));
+    place.Stored = ScalarOf(runner, QStringLiteral("select count(*) from pragma_table_xinfo(") + SqlStringLiteral(table) +
+                                        QStringLiteral(", 'main') where name = 'GUID' collate nocase"))
+                       .toLongLong() > 0;
+    return place;
 }
 
 // Keyed by GUID and row together: a GUID recorded for two rows finds both, as a column would.
-void SqliteAddConnectionGuid(TStatementRunner& runner, const QString& table) {
-    ExecuteText(runner, QStringLiteral("CREATE TEMP TABLE ") + QuotedName(SqliteGuidTableName(table)) +
+void TSqliteSessionGuids::Add(TStatementRunner& runner, const QString& table) const {
+    ExecuteText(runner, QStringLiteral("CREATE TEMP TABLE ") + SqlQuotedName(SqliteGuidTableName(table)) +
                             QStringLiteral(" (GUID text NOT NULL, Row NOT NULL, PRIMARY KEY (GUID, Row)) WITHOUT ROWID"));
 }
 
-void SqliteDropConnectionGuid(TStatementRunner& runner, const QString& table) {
+void TSqliteSessionGuids::Drop(TStatementRunner& runner, const QString& table) const {
     ExecuteText(runner, QStringLiteral("DROP TABLE ") + SqliteTempName(SqliteGuidTableName(table)));
 }
 
-bool SqliteHasStoredGuid(TStatementRunner& runner, const QString& table) {
-    return ScalarOf(runner, QStringLiteral("select count(*) from pragma_table_xinfo(") + SqlStringLiteral(table) +
-                                QStringLiteral(", 'main') where name = 'GUID' collate nocase"))
-               .toLongLong() > 0;
+// The file refuses the add of a column it has, with SQLite's own words.
+void TSqliteSessionGuids::RefuseAdd(TStatementRunner& runner, const QString&, const QString& statement,
+                                    const TGuidPlace& place) const {
+    if (place.Stored) ExecuteText(runner, statement);
+    throw EDatabaseError(QStringLiteral("duplicate column name: GUID"));
+}
+
+void TSqliteSessionGuids::RefuseDrop(TStatementRunner& runner, const QString&, const QString& statement) const {
+    ExecuteText(runner, statement);
+    throw EDatabaseError(QStringLiteral("no such column: \"GUID\""));
 }
 
 void SqliteAddConnectionLink(TStatementRunner& runner, const QString& table, const QString& column,

@@ -10,6 +10,8 @@
 // The names cannot be written unquoted, so no statement of the copier can ever name them.
 // All raise EDatabaseError on failure.
 
+#include "db/SessionGuids.h"
+
 #include <QString>
 
 class TStatementRunner;
@@ -19,14 +21,22 @@ QString SqliteLinkTableName(const QString& table);
 // A TEMP object's name quoted, with its schema: temp."...".
 QString SqliteTempName(const QString& name);
 
-// Whether the table's GUID lives in the runner's connection.
-bool SqliteConnectionHasGuid(TStatementRunner& runner, const QString& table);
-void SqliteAddConnectionGuid(TStatementRunner& runner, const QString& table);
-void SqliteDropConnectionGuid(TStatementRunner& runner, const QString& table);
+// "select count(*)" of the file's user tables of the name.
+QString SqliteUserTableCountStatement(const QString& table);
 
-// Whether the table in the file has a column named GUID: one that an older version of the
-// program left behind.
-bool SqliteHasStoredGuid(TStatementRunner& runner, const QString& table);
+// The GUIDs of the runner's connection. A column named GUID in the file's table is one that
+// an older version of the program left behind; the add and drop statements meet it in the
+// file, as they did then.
+class TSqliteSessionGuids : public TSessionGuids {
+public:
+    TGuidPlace PlaceOf(TStatementRunner& runner, const QString& table) const override;
+    void Add(TStatementRunner& runner, const QString& table) const override;
+    void Drop(TStatementRunner& runner, const QString& table) const override;
+    [[noreturn]] void RefuseAdd(TStatementRunner& runner, const QString& table, const QString& statement,
+                                const TGuidPlace& place) const override;
+    [[noreturn]] void RefuseDrop(TStatementRunner& runner, const QString& table,
+                                 const QString& statement) const override;
+};
 
 // Adds "FOREIGN KEY (column) REFERENCES refTable (refColumn) ON DELETE NO ACTION ON UPDATE
 // NO ACTION" to the connection's links of table; a second call adds a second, equal one.
