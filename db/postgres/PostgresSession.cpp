@@ -4,6 +4,7 @@
 #include "db/postgres/PostgresSession.h"
 
 #include "db/DbError.h"
+#include "db/ImportStatementShapes.h"
 #include "db/QtDatabase.h"
 #include "db/SqlText.h"
 #include "db/postgres/Libpq.h"
@@ -38,8 +39,17 @@ TPostgresSession::TPostgresSession(const QSqlDatabase& db, const QString& qtName
 
 bool TPostgresSession::TravelsThroughLibpq() { return Libpq() != nullptr; }
 
-TRowSet TPostgresSession::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
-    if (!HasStatementText(sql)) throw EDatabaseError(QStringLiteral("Текст команды не задан"));
+// The copier's selections of a table's rows come in key order, as SQLite gives them: a table
+// without order gives its rows as they happen to lie, and the rows they pull in, their counts
+// and the keys the destination gives them would change from one run to the next.
+static QString InKeyOrder(const QString& sql) {
+    const std::optional<TRowSelectionShape> selection = RowSelectionShapeOf(sql);
+    return selection ? sql + QStringLiteral(" order by ") + selection->KeyColumn : sql;
+}
+
+TRowSet TPostgresSession::Run(const QString& given, const QVector<TBoundParam>& params, bool wantRows) {
+    if (!HasStatementText(given)) throw EDatabaseError(QStringLiteral("Текст команды не задан"));
+    const QString sql = InKeyOrder(given);
     if (!TravelsThroughLibpq()) {
         for (const QString& setting : PendingSettings()) ExecuteOnDatabase(Db, setting);
         return TQtSession::Run(sql, params, wantRows);
