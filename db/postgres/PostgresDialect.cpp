@@ -5,7 +5,9 @@
 #include "db/StatementRunner.h"
 #include "db/RegularIdentifier.h"
 #include "db/SqlText.h"
+#include "db/SessionGuids.h"
 #include "db/postgres/PostgresCatalogue.h"
+#include "db/postgres/PostgresTempObjects.h"
 
 #include <QStringList>
 
@@ -45,32 +47,51 @@ QString TPostgresDialect::PrimaryKeyStatement(const QString& table) const {
            QStringLiteral(" order by array_position(i.indkey::int2[], a.attnum)");
 }
 
+// The foreign keys of the database, and then the links the import added in the session
+// (PostgresTempObjects.h), ordered as sp_fkeys orders its rows: by the referenced table,
+// then key position.
 QString TPostgresDialect::ForeignKeysStatement(const QString& table) const {
-    // Ordered as sp_fkeys orders its rows: by the referenced table, then key position.
     return QStringLiteral(
-               "select a.attname as fkcolumn_name, rc.relname as pktable_name from pg_constraint k "
+               "select fkcolumn_name, pktable_name from (select a.attname::text as fkcolumn_name, "
+               "rc.relname::text as pktable_name, 0 as added, k.conname::text as key, "
+               "array_position(k.conkey, a.attnum)::bigint as position from pg_constraint k "
                "join pg_class c on c.oid = k.conrelid join pg_class rc on rc.oid = k.confrelid "
                "join pg_attribute a on a.attrelid = k.conrelid and a.attnum = any(k.conkey) "
                "where k.contype = 'f' and ") +
-           PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") + PostgresSameName(QStringLiteral("c.relname"), table) +
-           QStringLiteral(" order by ") + CaseInsensitiveOrder(QStringLiteral("rc.relname")) +
-           QStringLiteral(", k.conname, array_position(k.conkey, a.attnum)");
+           PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") +
+           PostgresSameName(QStringLiteral("c.relname"), table) +
+           QStringLiteral(" union all select l.col, rc.relname::text, 1, '', l.n from ") + PostgresSessionLinks() +
+           QStringLiteral(" l join pg_class c on c.relname = l.tab join pg_class rc on rc.relname = l.reftab where ") +
+           PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") + PostgresUserTable(QStringLiteral("rc")) +
+           QStringLiteral(" and ") + PostgresSameName(QStringLiteral("l.tab"), table) + QStringLiteral(") f order by ") +
+           CaseInsensitiveOrder(QStringLiteral("pktable_name")) + QStringLiteral(", added, key, position");
 }
 
+// The columns in catalogue order, and last the import's GUID where it lives in the session
+// (in place of a column guid that an older version left in the table).
 QString TPostgresDialect::ColumnListStatement(const QString& table) const {
+    const QString inSession = PostgresSessionHasGuid(QStringLiteral("c"));
+    const QString theTable = PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") +
+                             PostgresSameName(QStringLiteral("c.relname"), table);
     return QStringLiteral(
-               "select a.attname as name from pg_attribute a join pg_class c on c.oid = a.attrelid "
-               "where a.attnum > 0 and not a.attisdropped and ") +
-           PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") + PostgresSameName(QStringLiteral("c.relname"), table) +
-           QStringLiteral(" order by a.attnum");
+               "select name from (select a.attname::text as name, a.attnum::int as position from pg_attribute a "
+               "join pg_class c on c.oid = a.attrelid where a.attnum > 0 and not a.attisdropped and ") +
+           theTable + QStringLiteral(" and not (a.attname = 'guid' and ") + inSession +
+           QStringLiteral(") union all select 'guid', 32768 from pg_class c where ") + theTable + QStringLiteral(" and ") +
+           inSession + QStringLiteral(") s order by position");
 }
 
-// Pairs (referencing table, referenced table) of user tables, under a condition.
+// Pairs (referencing table, referenced table) of user tables under a condition, through the
+// database's foreign keys and the links the import added in the session.
 static QString ReferencesStatement(const QString& condition) {
     return QStringLiteral(
                "select name, \"Name1\" from (select distinct c.relname as name, rc.relname as \"Name1\" "
-               "from pg_constraint k join pg_class c on c.oid = k.conrelid "
-               "join pg_class rc on rc.oid = k.confrelid where k.contype = 'f' and ") +
+               "from (select k.conrelid as child, k.confrelid as parent from pg_constraint k where k.contype = 'f' "
+               "union all select lc.oid, lrc.oid from ") +
+           PostgresSessionLinks() +
+           QStringLiteral(" l join pg_class lc on lc.relname = l.tab join pg_class lrc on lrc.relname = l.reftab where ") +
+           PostgresUserTable(QStringLiteral("lc")) + QStringLiteral(" and ") + PostgresUserTable(QStringLiteral("lrc")) +
+           QStringLiteral(") r join pg_class c on c.oid = r.child join pg_class rc on rc.oid = r.parent where ") +
            PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") + PostgresUserTable(QStringLiteral("rc")) +
            QStringLiteral(" and ") + condition + QStringLiteral(") s order by ") +
            CaseInsensitiveOrder(QStringLiteral("name")) + QStringLiteral(", ") +
@@ -94,15 +115,20 @@ QString TPostgresDialect::UserTablesStatement() const {
     return QStringLiteral("select c.relname as name from pg_class c where ") + PostgresUserTable(QStringLiteral("c"));
 }
 
+// The GUID statements of this dialect are carried out in the session (PostgresTempObjects.h);
+// every other statement runs only where the table is a user table.
 void TPostgresDialect::ExecuteForUserTable(TStatementRunner& runner, const QString& table,
                                            const QString& statement) const {
+    if (const std::optional<TGuidStep> step = GuidStepOf(*this, table, statement)) {
+        ExecuteGuidStep(*step, statement, TPostgresSessionGuids(), runner, table);
+        return;
+    }
     ExecuteWhenCounted(runner, QStringLiteral("select count(*) from pg_class c where ") + PostgresUserTable(QStringLiteral("c")) +
                  QStringLiteral(" and ") + PostgresSameName(QStringLiteral("c.relname"), table), statement);
 }
 
-// The copier finds each row it copies by its GUID; without an index every probe would read
-// the whole table. The index is made with the column (an unnamed one, so that no name of
-// another table's index can clash) and goes with it when the column is dropped.
+// The statements that an older version of the program ran on the tables; a column they made
+// and left behind is dropped by the last of them (its index goes with it).
 QString TPostgresDialect::AddGuidColumnStatement(const QString& table) const {
     return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD GUID uuid NULL; CREATE INDEX ON ") + table +
            QStringLiteral(" (GUID);");
@@ -124,24 +150,10 @@ void TPostgresDialect::RunDeferredChecks(TStatementRunner& runner) const {
 
 void TPostgresDialect::AddForeignKey(TStatementRunner& runner, const QString& table, const QString& column,
                                      const QString& refTable, const QString& refColumn) const {
-    ExecuteText(runner, QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD FOREIGN KEY (") + column +
-                 QStringLiteral(") REFERENCES ") + refTable + QStringLiteral(" (") + refColumn +
-                 QStringLiteral(") ON DELETE NO ACTION ON UPDATE NO ACTION"));
+    PostgresAddSessionLink(runner, table, column, refTable, refColumn);
 }
 
 void TPostgresDialect::DropForeignKeys(TStatementRunner& runner, const QString& table,
                                        const QString& refTable) const {
-    const TRowSet names = RowsOf(runner,
-                 QStringLiteral(
-                     "select k.conname from pg_constraint k join pg_class c on c.oid = k.conrelid "
-                     "join pg_class rc on rc.oid = k.confrelid where k.contype = 'f' and ") +
-                 PostgresUserTable(QStringLiteral("c")) + QStringLiteral(" and ") +
-                 PostgresSameName(QStringLiteral("c.relname"), table) + QStringLiteral(" and ") + PostgresUserTable(QStringLiteral("rc")) +
-                 QStringLiteral(" and ") + PostgresSameName(QStringLiteral("rc.relname"), refTable));
-    for (const QVector<QVariant>& row : names.Rows) {
-        QString quoted = row.value(0).toString();
-        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        ExecuteText(runner, QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" DROP CONSTRAINT \"") + quoted +
-                                QStringLiteral("\""));
-    }
+    PostgresDropSessionLinks(runner, table, refTable);
 }

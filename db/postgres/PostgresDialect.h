@@ -1,8 +1,8 @@
 #pragma once
 // PostgreSQL answers the catalogue questions from pg_catalog (the tables that unquoted
 // names reach through the search path, looked up as the server folds such names), with the
-// column names of SQL Server's answers. The GUID column is of type uuid, filled by
-// gen_random_uuid() and indexed while it exists.
+// column names of SQL Server's answers. The import's GUID columns and section link live in
+// the session, not in the database (PostgresTempObjects.h); the answers include them.
 
 #include "db/Dialect.h"
 

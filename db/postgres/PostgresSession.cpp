@@ -4,12 +4,12 @@
 #include "db/postgres/PostgresSession.h"
 
 #include "db/DbError.h"
-#include "db/ImportStatementShapes.h"
 #include "db/QtDatabase.h"
 #include "db/SqlText.h"
 #include "db/postgres/Libpq.h"
 #include "db/postgres/LibpqApi.h"
 #include "db/postgres/PostgresStatement.h"
+#include "db/postgres/PostgresTempObjects.h"
 #include "db/postgres/PostgresTypes.h"
 #include "db/postgres/PostgresValueReading.h"
 
@@ -35,35 +35,45 @@ TPostgresSession::TPostgresSession(const QSqlDatabase& db, const QString& qtName
     : TQtSession(db, qtName, commandTimeout, false),
       Transport(db, [this](const QString& text, const QString& code) {
           RaiseError(QSqlError(QStringLiteral("QPSQL: Unable to create query"), text, QSqlError::StatementError, code));
-      }) {}
+      }),
+      ImportStatements([this](const QString& sql) { return AskSession(sql); }) {}
 
 bool TPostgresSession::TravelsThroughLibpq() { return Libpq() != nullptr; }
 
-// The copier's selections of a table's rows come in key order, as SQLite gives them: a table
-// without order gives its rows as they happen to lie, and the rows they pull in, their counts
-// and the keys the destination gives them would change from one run to the next.
-static QString InKeyOrder(const QString& sql) {
-    const std::optional<TRowSelectionShape> selection = RowSelectionShapeOf(sql);
-    return selection ? sql + QStringLiteral(" order by ") + selection->KeyColumn : sql;
+TPostgresSession::TObjectsWatch::TObjectsWatch(TPostgresSession& session, const QString& sql)
+    : Session(session), Changes(ChangesPostgresSessionObjects(sql)), Before(PostgresTransactionState(session.Db)) {}
+
+// A rollback takes back what the transaction made or dropped; whatever else ends a
+// transaction is asked about again too.
+TPostgresSession::TObjectsWatch::~TObjectsWatch() {
+    if (Changes || PostgresTransactionState(Session.Db) != Before) Session.ImportStatements.Forget();
 }
 
-TRowSet TPostgresSession::Run(const QString& given, const QVector<TBoundParam>& params, bool wantRows) {
-    if (!HasStatementText(given)) throw EDatabaseError(QStringLiteral("Текст команды не задан"));
-    const QString sql = InKeyOrder(given);
+TRowSet TPostgresSession::AskSession(const QString& sql) {
+    return TravelsThroughLibpq() ? Transport.Run(sql, {}, true) : TQtSession::Run(sql, {}, true);
+}
+
+TRowSet TPostgresSession::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
+    if (!HasStatementText(sql)) throw EDatabaseError(QStringLiteral("Текст команды не задан"));
+    const TObjectsWatch watch(*this, sql);
     if (!TravelsThroughLibpq()) {
         for (const QString& setting : PendingSettings()) ExecuteOnDatabase(Db, setting);
-        return TQtSession::Run(sql, params, wantRows);
+        return TQtSession::Run(ImportStatements.RewriteOf(sql), params, wantRows);
     }
     for (const QString& setting : PendingSettings()) Transport.SendAhead(setting);
-    return HoldsOneStatement(sql) ? Transport.Run(sql, params, wantRows) : Transport.RunText(sql, params, wantRows);
+    const QString text = ImportStatements.RewriteOf(sql);
+    return HoldsOneStatement(text) ? Transport.Run(text, params, wantRows) : Transport.RunText(text, params, wantRows);
 }
 
 int TPostgresSession::BatchRows() const { return TravelsThroughLibpq() ? PostgresBatchRows : 1; }
 
 QVector<TRowSet> TPostgresSession::RunBatch(const QVector<TBatchStatement>& statements) {
     if (!TravelsThroughLibpq()) return TBackendSession::RunBatch(statements);
+    const TObjectsWatch watch(*this, QString());
     for (const QString& setting : PendingSettings()) Transport.SendAhead(setting);
-    return Transport.RunBatch(statements);
+    QVector<TBatchStatement> rewritten = statements;
+    for (TBatchStatement& statement : rewritten) statement.Sql = ImportStatements.RewriteOf(statement.Sql);
+    return Transport.RunBatch(rewritten);
 }
 
 void TPostgresSession::UndoBatch() {

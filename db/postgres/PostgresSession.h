@@ -11,9 +11,12 @@
 // set a little under statement_timeout, because when both are equal the statement timeout
 // fires first and a wait for a lock could not be told from a slow statement; a wait that ran
 // out fails with SQLSTATE 55P03: EDatabaseInUse. Values are read as the server holds them
-// (PostgresValueReading.h).
+// (PostgresValueReading.h). The statements that meet the import's GUID columns and section
+// links, which live in the session, are rewritten (PostgresImportStatements.h).
 
 #include "db/QtSession.h"
+#include "db/postgres/Libpq.h"
+#include "db/postgres/PostgresImportStatements.h"
 #include "db/postgres/PostgresTransport.h"
 
 class TPostgresSession : public TQtSession {
@@ -49,7 +52,23 @@ private:
     QStringList PendingSettings();
     QString LockTimeoutSetting() const;
 
+    // Tells the rewriting to ask the session again when a statement may have changed what it
+    // holds.
+    class TObjectsWatch {
+    public:
+        TObjectsWatch(TPostgresSession& session, const QString& sql);
+        ~TObjectsWatch();
+
+    private:
+        TPostgresSession& Session;
+        bool Changes;
+        TPostgresTransactionState Before;
+    };
+    // A statement of the session's own, with its rows.
+    TRowSet AskSession(const QString& sql);
+
     TPostgresTransport Transport;
+    TPostgresImportStatements ImportStatements;
     bool TimeoutsPending = true;
     bool WaitsForLocks = true;
 };

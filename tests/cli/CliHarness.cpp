@@ -119,6 +119,13 @@ QStringList TImportPair::Arguments(const QStringList& more) const {
     return QStringList{QStringLiteral("--source"), Source, QStringLiteral("--dest"), Dest} + more;
 }
 
+QString AllTitleKeys(const TImportPair& pair) {
+    QStringList keys;
+    for (const QVariantList& row : pair.Inspect(pair.Source)->Select(QStringLiteral("select Код_титула from Титул")))
+        keys << row[0].toString();
+    return keys.join(QStringLiteral(", "));
+}
+
 void ExpectNoTraces(const TImportPair& pair) {
     for (const QString& connection : {pair.Source, pair.Dest}) {
         const std::unique_ptr<TDatabaseInspector> db = pair.Inspect(connection);

@@ -72,6 +72,9 @@ struct TImportPair {
     QStringList Arguments(const QStringList& more) const;
 };
 
+// Every title key of the source, as a comma list.
+QString AllTitleKeys(const TImportPair& pair);
+
 // Neither database keeps a GUID column or the section link.
 void ExpectNoTraces(const TImportPair& pair);
 // The destination, which held no title before, holds exactly the source's titles `keys` (a

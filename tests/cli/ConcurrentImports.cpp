@@ -19,16 +19,7 @@ bool StartUntilTable(QProcess& process, const TImportPair& pair, const QString& 
     return WaitForLine(process, QStringLiteral("Импорт таблицы ") + table, lines, 60000);
 }
 
-QString Dump(const TImportPair& pair, const QString& connection, bool leaveOutGuid = false) {
-    return pair.Inspect(connection)->ContentDump(leaveOutGuid);
-}
-
-QString AllTitleKeys(const TImportPair& pair) {
-    QStringList keys;
-    for (const QVariantList& row : pair.Inspect(pair.Source)->Select(QStringLiteral("select Код_титула from Титул")))
-        keys << row[0].toString();
-    return keys.join(QStringLiteral(", "));
-}
+QString Dump(const TImportPair& pair, const QString& connection) { return pair.Inspect(connection)->ContentDump(); }
 
 void ExpectRefused(const TImportPair& pair, const QString& role, const QString& claimed) {
     const TToolRun run = RunImporter(pair.Arguments(SaveAll));
@@ -64,23 +55,4 @@ void ExpectSecondRunRefusedWhileTheFirstRuns(const TImportPair& first, const TIm
     EXPECT_EQ(Dump(sameSource, sameSource.Dest), otherDestBefore);
     ExpectTitlesImported(first, AllTitleKeys(first));
     ExpectNoTraces(first);
-}
-
-void ExpectKilledRunToLeaveNothingTheNextRunCannotMend(const TImportPair& pair) {
-    const QString destBefore = Dump(pair, pair.Dest);
-
-    QProcess process;
-    QStringList lines;
-    ASSERT_TRUE(StartUntilTable(process, pair, QStringLiteral("Знак"), lines)) << lines.join('\n').toStdString();
-    process.kill();  // SIGKILL: no handler runs, nothing is cleaned up
-    ASSERT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
-    // The copy's transaction died with the run; only the temporary columns are left.
-    EXPECT_FALSE(pair.Inspect(pair.Dest)->TablesWithGuidColumn().isEmpty());
-    EXPECT_EQ(Dump(pair, pair.Dest, true), destBefore);
-
-    const TToolRun next = RunImporter(pair.Arguments(SaveAll));
-    EXPECT_EQ(next.ExitCode, 0) << next.Err.toStdString();
-    ExpectTitlesImported(pair, AllTitleKeys(pair));
-    ExpectNoTraces(pair);
 }

@@ -1,8 +1,6 @@
 #pragma once
-// Imports that meet: a second run while a first one holds its databases, and a run killed
-// in the middle of its copy. Written once for every backend; the SQLite and PostgreSQL tests
-// call them with their own databases (on SQLite a killed run leaves no columns at all: see
-// SqliteKillTest).
+// Imports that meet: a second run while a first one holds its databases. Written once for
+// every backend; the SQLite and PostgreSQL tests call it with their own databases.
 
 #include "cli/CliHarness.h"
 
@@ -13,7 +11,3 @@
 // `first` completes exactly as if alone.
 void ExpectSecondRunRefusedWhileTheFirstRuns(const TImportPair& first, const TImportPair& sameDest,
                                              const TImportPair& sameSource);
-
-// Killing the runner (SIGKILL) in the middle of the copy leaves the destination's rows as
-// they were; the next run cleans up what the killed one left and imports every title.
-void ExpectKilledRunToLeaveNothingTheNextRunCannotMend(const TImportPair& pair);

@@ -5,34 +5,15 @@
 // that earlier realisation (commit c50d36f); ROAD_IMPORT_EQUIVALENCE_RECORD=<road-import>
 // records them anew with the runner it names.
 
-#include "cli/CliHarness.h"
+#include "cli/RecordedOutputs.h"
 #include "common/TestFiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString ReadText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-void WriteText(const QString& path, const QString& text) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(text.toUtf8());
-}
-
-// The log as a run left it, without its time stamps.
-QString LogWithoutTimes(const QString& path) {
-    static const QRegularExpression stamp(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d\\.\\d{3}: "),
-                                          QRegularExpression::MultilineOption);
-    return ReadText(path).remove(QLatin1Char('\r')).remove(stamp);
-}
 
 // `sqlite3 FILE .dump`, every binary value by its digest.
 QString Dump(const QString& path) {
@@ -76,17 +57,11 @@ TEST(SqliteEquivalence, TheImportGivesWhatTheColumnsInTheFilesGave) {
             RunTool(program, ImportArguments(source, dest,
                                              {QStringLiteral("--titles"), QStringLiteral("1,3"), QStringLiteral("--save"),
                                               QString::fromLatin1(run.Save), QStringLiteral("--log"), log}));
-        const QString actual[][2] = {
-            {QStringLiteral(".out"), result.Out.join(QLatin1Char('\n')) + QStringLiteral("\n## standard error\n") +
-                                         result.Err + QStringLiteral("## exit status %1\n").arg(result.ExitCode)},
-            {QStringLiteral(".log"), LogWithoutTimes(log)},
-            {QStringLiteral("-source.dump"), Dump(source)},
-            {QStringLiteral("-dest.dump"), Dump(dest)},
-        };
-        for (const auto& [suffix, text] : actual) {
-            const QString path = expected.filePath(QString::fromLatin1(run.Name) + suffix);
-            if (!recordWith.isEmpty()) WriteText(path, text);
-            EXPECT_EQ(text, ReadText(path)) << path.toStdString();
-        }
+        ExpectRecorded(expected, QString::fromLatin1(run.Name),
+                       {{QStringLiteral(".out"), RunTranscript(result)},
+                        {QStringLiteral(".log"), LogWithoutTimes(log)},
+                        {QStringLiteral("-source.dump"), Dump(source)},
+                        {QStringLiteral("-dest.dump"), Dump(dest)}},
+                       !recordWith.isEmpty());
     }
 }

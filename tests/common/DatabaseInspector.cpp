@@ -125,7 +125,14 @@ QString TRowContent::Row(const QString& table, const QVariant& key, int depth) {
             QString part = columns[i] + QLatin1Char('=');
             const auto reference = std::find_if(references.begin(), references.end(),
                                                 [&](const TReference& r) { return r.Column == columns[i]; });
-            if (reference != references.end()) part += QLatin1Char('{') + Row(reference->Table, rows.first()[i], depth + 1) + QLatin1Char('}');
+            if (reference != references.end()) {
+                QString target = Row(reference->Table, rows.first()[i], depth + 1);
+                // The import copies a section reference that names no section as none.
+                if (reference->Column == SectionReference().Column && table == QStringLiteral("Дорожный_объект") &&
+                    target.startsWith(QStringLiteral("<missing")))
+                    target = QStringLiteral("<null>");
+                part += QLatin1Char('{') + target + QLatin1Char('}');
+            }
             else part += ValueText(rows.first()[i]);
             parts << part;
         }

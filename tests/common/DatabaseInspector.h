@@ -53,7 +53,8 @@ private:
 // A row's content with its own key left out and every reference replaced by the content of
 // the row it refers to, followed down the references: two rows in different databases that
 // read the same here are the same row, whatever keys each database gave them. A reference to
-// a row that is not there reads "<missing table>".
+// a row that is not there reads "<missing table>", but for the section reference, which the
+// import copies as none when it names no section.
 class TRowContent {
 public:
     explicit TRowContent(const TDatabaseInspector& db);

@@ -64,3 +64,25 @@ QList<TReference> TPostgresInspector::References(const QString& table) const {
         references << TReference{row[0].toString(), row[1].toString(), row[2].toString()};
     return references;
 }
+
+QString TPostgresInspector::Catalogue() const {
+    const QString inPublic = QStringLiteral("c.relnamespace = 'public'::regnamespace");
+    const QStringList statements = {
+        QStringLiteral("select 'class', c.relname, c.relkind, c.relnatts from pg_class c where ") + inPublic,
+        QStringLiteral("select 'attribute', c.relname, a.attnum, a.attname, a.atttypid, a.attisdropped, a.attnotnull "
+                       "from pg_attribute a join pg_class c on c.oid = a.attrelid where a.attnum > 0 and ") + inPublic,
+        QStringLiteral("select 'index', c.relname, pg_get_indexdef(i.indexrelid) from pg_index i "
+                       "join pg_class c on c.oid = i.indexrelid where ") + inPublic,
+        QStringLiteral("select 'constraint', c.relname, k.conname, pg_get_constraintdef(k.oid) from pg_constraint k "
+                       "join pg_class c on c.oid = k.conrelid where ") + inPublic,
+    };
+    QStringList lines;
+    for (const QString& statement : statements)
+        for (const QVariantList& row : Select(statement)) {
+            QStringList values;
+            for (const QVariant& value : row) values << value.toString();
+            lines << values.join(QLatin1Char('|'));
+        }
+    lines.sort();
+    return lines.join(QLatin1Char('\n'));
+}

@@ -14,4 +14,9 @@ public:
     QStringList Columns(const QString& table) const override;
     QString PrimaryKey(const QString& table) const override;
     QList<TReference> References(const QString& table) const override;
+
+    // What the catalogue holds of the schema public, one line per row of pg_class,
+    // pg_attribute (dropped columns included: their numbers are never given again),
+    // pg_index and pg_constraint: equal texts, an untouched schema.
+    QString Catalogue() const;
 };

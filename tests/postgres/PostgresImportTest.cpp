@@ -5,6 +5,7 @@
 #include "cli/ConcurrentImports.h"
 #include "common/PostgresInspector.h"
 #include "common/PostgresTestServer.h"
+#include "db/ConnectionString.h"
 #include "db/DatabaseName.h"
 
 #include <QProcess>
@@ -153,8 +154,51 @@ TEST_F(PostgresImport, ASecondRunIsRefusedWhileTheFirstHoldsItsDatabases) {
                                             {first.Source, other.Dest, first.Inspect});
 }
 
-TEST_F(PostgresImport, AKilledRunIsMendedByTheNext) {
-    ExpectKilledRunToLeaveNothingTheNextRunCannotMend(NewPair(6, 20, 5));
+// A run cut short in the middle of its copy, however it ends, leaves both catalogues exactly
+// as they were, while it runs as after it, and the destination's rows too; the next run
+// imports every title.
+TEST_F(PostgresImport, ARunCutShortLeavesBothCataloguesAsTheyWere) {
+    struct TCut {
+        const char* Name;
+        const char* Session;  // the database whose session the server ends; none: SIGKILL
+    };
+    int seed = 5;
+    for (const TCut& cut : {TCut{"killed", nullptr}, TCut{"dest", "dest"}, TCut{"source", "source"}}) {
+        SCOPED_TRACE(cut.Name);
+        const TImportPair pair = NewPair(6, 20, seed++, QString::fromLatin1(cut.Name) + QLatin1Char('_'));
+        const auto catalogues = [&] {
+            return (TPostgresInspector(pair.Source).Catalogue() + QStringLiteral("\n---\n") +
+                    TPostgresInspector(pair.Dest).Catalogue())
+                .toStdString();
+        };
+        const std::string before = catalogues();
+        const std::string destBefore = Dump(pair, pair.Dest);
+
+        QProcess process;
+        process.start(ImporterPath(), pair.Arguments(QStringList{QStringLiteral("--all-titles")} + SaveYes));
+        QStringList lines;
+        ASSERT_TRUE(WaitForLine(process, QStringLiteral("Импорт таблицы Знак"), lines, 60000)) << lines.join('\n').toStdString();
+        EXPECT_EQ(catalogues(), before);
+        if (!cut.Session) {
+            process.kill();
+        } else {
+            const QString database =
+                ParseConnectionString(QLatin1String(cut.Session) == QLatin1String("dest") ? pair.Dest : pair.Source).Location();
+            TPostgresInspector(PostgresAdminConnectionString())
+                .Select(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname = '%1' and "
+                                       "application_name = 'road-import'")
+                            .arg(database));
+        }
+        ASSERT_TRUE(process.waitForFinished(60000));
+        if (cut.Session) EXPECT_EQ(process.exitCode(), 1) << process.readAllStandardError().toStdString();
+        EXPECT_EQ(catalogues(), before);
+        EXPECT_EQ(Dump(pair, pair.Dest), destBefore);
+
+        const TToolRun next = RunImporter(pair.Arguments(QStringList{QStringLiteral("--all-titles")} + SaveYes));
+        EXPECT_EQ(next.ExitCode, 0) << next.Err.toStdString();
+        ExpectTitlesImported(pair, AllTitleKeys(pair));
+        EXPECT_EQ(catalogues(), before);
+    }
 }
 
 // A run whose destination session is busy in a statement (a trigger that waits) holds its
@@ -211,9 +255,8 @@ TEST_F(PostgresImport, ALostOrRefusedConnectionIsNamedAndNothingIsSaved) {
     EXPECT_TRUE(err.contains(QStringLiteral("Ошибка: Соединение с целевой базой данных \"") + DatabaseName(pair.Dest) +
                              QStringLiteral("\" прервано")))
         << err.toStdString();
-    // Nothing saved; the temporary columns could not be dropped without a connection and are
-    // left to the next run.
-    EXPECT_EQ(Dump(pair, pair.Dest, true), before);
+    // Nothing saved.
+    EXPECT_EQ(Dump(pair, pair.Dest), before);
 
     const QString wrongPassword = QString(pair.Dest).replace(QRegularExpression(QStringLiteral("Password=[^;]*")),
                                                               QStringLiteral("Password=wrong"));
