@@ -100,6 +100,8 @@ int GuidIndexOf(const QStringList& names) {
 
 bool NamesGuid(const QString& sql) { return sql.contains(QLatin1String("GUID"), Qt::CaseInsensitive); }
 
+bool HasGuidCondition(const QString& sql) { return GuidConditionPattern().match(sql).hasMatch(); }
+
 QString WithGuidConditions(const QString& sql, const std::function<QString(const QString& valueParameter)>& condition) {
     QString result;
     qsizetype copied = 0;

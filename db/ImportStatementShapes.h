@@ -54,6 +54,9 @@ int GuidIndexOf(const QStringList& names);
 // Whether the text names the GUID column at all, in any letter case.
 bool NamesGuid(const QString& sql);
 
+// Whether the text holds the copier's match condition on the GUID column (below).
+bool HasGuidCondition(const QString& sql);
+
 // The text with every match condition of the copier on the GUID column,
 // "(GUID=:W or (:WN is NULL and GUID is NULL))", replaced by what condition answers for the
 // value's parameter (":W").

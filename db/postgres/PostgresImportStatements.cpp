@@ -85,7 +85,11 @@ QString TPostgresImportStatements::Analyse(const QString& sql) {
     const QString updated = insert ? QString() : UpdatedTableOf(sql);
     std::optional<TSelectShape> select = insert || !updated.isEmpty() ? std::nullopt : SelectShapeOf(sql);
     const QString table = insert ? insert->Table : !updated.isEmpty() ? updated : select ? select->Table : QString();
-    if (table.isEmpty()) return sql;
+    // Only the copier's statements need what the session holds; its catalogue questions,
+    // which name GUID tables too, are not asked to wait for it.
+    const bool guidStatement = (insert && GuidIndexOf(insert->Columns) >= 0) || (select && GuidIndexOf(select->Items) >= 0) ||
+                               (namesGuid && HasGuidCondition(sql));
+    if (table.isEmpty() || (!guidStatement && !selection)) return sql;
     const TState& state = State();
     const auto found = state.Guids.constFind(PostgresFoldedName(table));
     const TGuidTable* guid = namesGuid && found != state.Guids.constEnd() && !found->Keys.isEmpty() ? &*found : nullptr;
