@@ -92,7 +92,9 @@ Output:
       saved, the destination keys are those the rolled-back run had given. A FILE that
       cannot be written is a usage error before anything runs; one whose writing fails
       at the end is named on standard error with the reason (exit status 5 after a
-      clean save; the same for --summary).
+      clean save; the same for --summary) and left as it was, never cut short. A named
+      pipe or a device is written only at the end, opened without waiting for a reader:
+      a pipe that nobody reads by then is reported, not waited for.
   --log FILE
       The diagnostic log file. Default: this program's path with the extension ".log";
       for a program installed in a bin folder (such as /usr/bin), or where that file

@@ -75,6 +75,7 @@ void TImportRun::CreateKeyMaps() {
 int TImportRun::CopyAll() {
     int result = -1;
     bool transactionOpen = false;
+    TakeCommitRefusal();  // one of an earlier run is no concern of this one
     try {
         ExecuteTransactionStatement(Dest, BeginTransactionText);
         transactionOpen = true;
@@ -90,14 +91,18 @@ int TImportRun::CopyAll() {
         const bool save = AskToSave();
         if (!save) result = -1;
         transactionOpen = false;
-        // A commit that fails saves nothing: the run must not be reported as saved.
+        // A commit that fails saves nothing: the run must not be reported as saved, and the
+        // refusal is the run's failure, for the caller to name.
         if (!EndTransaction(Dest, save)) result = -1;
         Counts.Committed = save && result >= 0;
+        if (save && result < 0) Counts.Failure = TakeCommitRefusal();
     } catch (const TExitException& e) {
-        // The user's stop has ended the transaction already.
+        // The user's stop has ended the transaction already; a "save" then that the commit
+        // refused is the run's failure.
         LogCopierLine(e.message());
         result = -1;
         Counts.Committed = e.Committed;
+        if (std::exception_ptr refusal = TakeCommitRefusal()) Counts.Failure = refusal;
     } catch (const Exception& e) {
         LogCopierLine(e.message());
         result = -1;

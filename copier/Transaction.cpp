@@ -33,6 +33,31 @@ bool TryTransactionStatement(TADOConnection& dest, const QString& statement) {
     return false;
 }
 
+// The refused commit of the run on this thread, until the run takes it.
+thread_local std::exception_ptr CommitRefusal;
+
+// Runs the COMMIT; a refusal is logged and kept, naming the connection that refused it.
+bool TryCommit(TADOConnection& dest) {
+    QString reason;
+    const TStatementRunner* connection = &dest;
+    try {
+        ExecuteTransactionStatement(dest, CommitTransactionText);
+        return true;
+    } catch (const EDatabaseError& e) {
+        reason = e.message().trimmed();
+        if (e.Connection) connection = e.Connection;
+    } catch (const Exception& e) {
+        reason = e.message().trimmed();
+    } catch (const std::exception& e) {
+        reason = QString::fromUtf8(e.what()).trimmed();
+    }
+    LogCopierLine(reason);
+    ECommitRefused refused(CommitTransactionText + QStringLiteral(" не выполнен: ") + reason);
+    refused.Connection = connection;
+    CommitRefusal = std::make_exception_ptr(refused);
+    return false;
+}
+
 // A ROLLBACK where the server has already ended the transaction (PostgreSQL ends one whose
 // COMMIT it refused) would only draw the server's warning that none is open.
 bool RollBackOpenTransaction(TADOConnection& dest) {
@@ -44,7 +69,7 @@ bool RollBackOpenTransaction(TADOConnection& dest) {
 
 bool EndTransaction(TADOConnection& dest, bool commit) {
     if (!commit) return RollBackOpenTransaction(dest);
-    if (TryTransactionStatement(dest, CommitTransactionText)) return true;
+    if (TryCommit(dest)) return true;
     // A commit that failed may leave the transaction open; it must not outlive the run.
     if (dest.NoTransactionOpen())
         LogCopierLine(QStringLiteral("COMMIT TRANSACTION; не выполнен, транзакция отменена сервером, "
@@ -53,6 +78,12 @@ bool EndTransaction(TADOConnection& dest, bool commit) {
         LogCopierLine(QStringLiteral("COMMIT TRANSACTION; не выполнен, транзакция отменена (ROLLBACK TRANSACTION;), "
                                      "изменения НЕ ВНЕСЕНЫ в базу"));
     return false;
+}
+
+std::exception_ptr TakeCommitRefusal() {
+    std::exception_ptr refusal = CommitRefusal;
+    CommitRefusal = nullptr;
+    return refusal;
 }
 
 void RollBackFailedRun(TADOConnection& dest) {

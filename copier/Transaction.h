@@ -2,9 +2,21 @@
 // The run's transaction on the destination: its three statements, and ending it so that
 // nothing stays open when a commit fails or a run breaks off.
 
+#include "db/RunEnding.h"
+
 #include <QString>
+#include <exception>
 
 class TADOConnection;
+
+// A commit that the server or the file system refused (a full disk at the commit, a
+// deadlock, a constraint checked at the end): nothing of the run was saved. The message is
+// "COMMIT TRANSACTION; не выполнен: " and the server's reason; Connection is the
+// destination's, so that the run can name the database.
+class ECommitRefused : public ERunEnding {
+public:
+    using ERunEnding::ERunEnding;
+};
 
 extern const QString BeginTransactionText;     // "BEGIN TRANSACTION;"
 extern const QString CommitTransactionText;    // "COMMIT TRANSACTION;"
@@ -14,8 +26,13 @@ extern const QString RollbackTransactionText;  // "ROLLBACK TRANSACTION;"
 void ExecuteTransactionStatement(TADOConnection& dest, const QString& statement);
 
 // Commits or rolls back. A failure is logged; a failed commit is followed by a rollback of
-// whatever is still open. Returns whether the chosen statement took effect. Never raises.
+// whatever is still open, and kept as an ECommitRefused for TakeCommitRefusal. Returns
+// whether the chosen statement took effect. Never raises.
 bool EndTransaction(TADOConnection& dest, bool commit);
+
+// The refusal of the last commit that EndTransaction tried on this thread, handed over once
+// (then forgotten); null when none was refused since the last call.
+std::exception_ptr TakeCommitRefusal();
 
 // After a run that failed with its transaction open: rolls it back and logs that it did.
 // Never raises.

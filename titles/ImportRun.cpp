@@ -3,6 +3,7 @@
 #include "copier/Callbacks.h"
 #include "copier/CopierRun.h"
 #include "copier/RunCounts.h"
+#include "copier/Transaction.h"
 #include "db/ADOConnection.h"
 #include "db/DatabaseInUse.h"
 #include "db/DbError.h"
@@ -65,6 +66,13 @@ static const EDatabaseError* DatabaseFailure(const TRunCounts& counts) {
     }
 }
 
+// "Целевая база данных "...": COMMIT TRANSACTION; не выполнен: <reason>; изменения НЕ ВНЕСЕНЫ
+// в базу" when the failure is a refused commit; otherwise empty.
+static QString CommitRefusalText(const EDatabaseError* failure, TADOConnection& source, TADOConnection& dest) {
+    if (!dynamic_cast<const ECommitRefused*>(failure)) return QString();
+    return NamedDatabaseError(*failure, source, dest, QStringLiteral("; изменения НЕ ВНЕСЕНЫ в базу"));
+}
+
 int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest,
                    TRunCounts* counts) {
     frontEnd.ClearMemo();
@@ -92,13 +100,17 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     TRunCounts& runCounts = counts ? *counts : ownCounts;
     const int result = ImportTables(plan.ImportTableList, plan.RowSelectionList, plan.MatchTableList,
                                     plan.MatchColumnList, source, dest, &plan.ImportTableList, &runCounts);
+    const EDatabaseError* failure = result < 0 ? DatabaseFailure(runCounts) : nullptr;
+    // A commit the destination refused: the memo, which said that the changes would be made,
+    // says why they were not.
+    const QString refusal = CommitRefusalText(failure, source, dest);
+    if (!refusal.isEmpty()) frontEnd.AddMemoLine(refusal);
     WriteImportOutcome(frontEnd, result);
     if (result >= 0) return result;
     // A declined, stopped or failed run: the rollback undid the clean-up made inside the
     // transaction (or there was none), so it is done again outside it. A stop answered with
     // "save" has committed: the report says so. A run that could not go on reports why it
     // stopped, whatever its clean-up meets.
-    const EDatabaseError* failure = DatabaseFailure(runCounts);
     try {
         FinishImport(frontEnd, plan, source, dest);
     } catch (const Exception&) {
@@ -110,6 +122,7 @@ int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection&
     // A run that failed because a database went away says which; one that a database's
     // statement failed names the database and the server's reason.
     RaiseWhenConnectionLost(source, dest);
+    if (!refusal.isEmpty()) throw EDatabaseError(refusal);
     if (failure) RaiseWhenDatabaseFailedRun(*failure, source, dest);
     return result;
 }

@@ -59,7 +59,8 @@ void InstallImportCallbacks(TImportFrontEnd& frontEnd, const TImportPlan& plan, 
 // after the copy was rolled back and what could be cleaned up was (saying "ВНЕСЕНЫ" when a
 // stop answered with save had committed). A failed run whose connection was lost, whose
 // transaction the server ended, or whose database refused a statement outside a row ends with
-// EDatabaseError naming the database and the reason; a preparation that could not make the
-// databases ready ends with EPreparationStopped.
+// EDatabaseError naming the database and the reason; so does a run whose commit the
+// destination refused, which the memo names too, before "Ошибка импорта". A preparation
+// that could not make the databases ready ends with EPreparationStopped.
 int RunTitleImport(TImportFrontEnd& frontEnd, TImportPlan& plan, TADOConnection& source, TADOConnection& dest,
                    TRunCounts* counts = nullptr);

@@ -2,6 +2,8 @@
 
 #include "support/Log.h"
 
+#include "common/SmallFileSystem.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -291,6 +293,41 @@ TEST_F(LogTest, UnwritableFileSwitchesTheFilePartOffForGood) {
     WriteLog(QStringLiteral("still lost"), 1);
     EXPECT_FALSE(QFile::exists(FilePath));
     EXPECT_EQ(capture.Finish(), QByteArray("lost\nstill lost\n"));
+}
+
+// A file system that fills up under the log: a line that does not fit is cut back out, a
+// repetition whose counted line does not fit puts back the line it was to replace, and the
+// user hears once why logging stopped. The file holds whole lines only, none half written.
+TEST_F(LogTest, AFullFileSystemLeavesOnlyWholeLinesAndIsSaidOnce) {
+    const QByteArray pageFiller(4096 - 27 - 10, 'p');  // its line ends 10 bytes short of a page
+    const struct {
+        const char* Case;
+        QByteArray First;  // logged while there is room
+        QByteArray Next;   // logged once the file system is full
+    } cases[] = {
+        {"a new line larger than the room left in its page", "first", QByteArray(10000, 'x')},
+        {"a repetition whose counted line needs another page", pageFiller, pageFiller},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        TSmallFileSystem fileSystem(16 * 1024);
+        REQUIRE_SMALL_FILE_SYSTEM(fileSystem);
+        ResetLogState();
+        QStringList notices;
+        SetLogSwitchOffNotice([&](const QString& file, const QString& reason) { notices << file + ": " + reason; });
+        LogFileName = fileSystem.Path(QStringLiteral("import.log"));
+        WriteLog(QString::fromUtf8(c.First), 1);
+        const QByteArray before = ReadFile(LogFileName);
+        fileSystem.Fill();
+        WriteLog(QString::fromUtf8(c.Next), 1);
+        WriteLog(QStringLiteral("later"), 1);
+        SetLogSwitchOffNotice(nullptr);
+
+        EXPECT_EQ(ReadFile(LogFileName), before);
+        EXPECT_EQ(Messages(Lines(LogFileName)), QStringList{QString::fromUtf8(c.First)});
+        EXPECT_EQ(notices, QStringList{LogFileName + ": write: No space left on device"});
+        LogFileName = FilePath;
+    }
 }
 
 TEST_F(LogTest, WaitsBrieflyForAnotherWriterAndGivesUpOnOneThatHoldsOn) {

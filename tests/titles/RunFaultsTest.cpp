@@ -7,6 +7,7 @@
 
 #include "db/ADOQuery.h"
 #include "common/PostgresTestServer.h"
+#include "common/SmallFileSystem.h"
 #include "db/DatabaseName.h"
 #include "db/DbError.h"
 #include "sample/SampleDatabase.h"
@@ -107,6 +108,56 @@ TEST_F(RunFaults, ATransactionTheServerEndedStopsTheRunAndSavesNothing) {
         EXPECT_TRUE(run.Events.filter(QStringLiteral("ask ")).isEmpty()) << run.Events.join('\n').toStdString();
         EXPECT_EQ(run.Memo.last(), QStringLiteral("Ошибка импорта"));
         EXPECT_EQ(Snapshot(Dest), before);
+    }
+}
+
+// The destination's disk fills up just at the commit: the copy fitted, the journal and the
+// pages of the commit do not (here a tmpfs filled up while the save is asked). Nothing is
+// saved, and the run says so as it does for a failure in the copy: its error and its memo
+// name the destination and the reason. Both ways to a commit: "save" at the end, and "save"
+// after the user stopped the run.
+TEST_F(RunFaults, ACommitTheDiskRefusesIsNamedAndSavesNothing) {
+    const struct {
+        const char* Case;
+        bool Stop;  // stopped after the first title, then "Продолжить?" No and "Сохранить...?" Yes
+    } cases[] = {
+        {"save at the end", false},
+        {"save at a stop", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        TSmallFileSystem fileSystem(8 * 1024 * 1024);
+        REQUIRE_SMALL_FILE_SYSTEM(fileSystem);
+        TCleanUpFrontEnd run;
+        PrepareRun(run, 4, 40);
+        Dest.Close();
+        DestPath = fileSystem.Path(QStringLiteral("dest.db"));
+        ASSERT_TRUE(QFile::copy(Dir.Path(QStringLiteral("dest.db")), DestPath));
+        Dest.ConnectionString = SampleConnectionString(DestPath);
+        Dest.Open();
+        const QStringList before = Snapshot(Dest);
+        bool stopped = false;
+        run.RowHook = [&](const QString& table, int) {
+            if (!c.Stop || stopped || table != QStringLiteral("Титул")) return;
+            stopped = true;
+            throw EAbort();
+        };
+        run.AskHook = [&](const QString& question) {
+            if (question == QStringLiteral("Операция прервана пользователем. Продолжить?")) return int(mrNo);
+            fileSystem.Fill();
+            return int(mrYes);
+        };
+
+        const QString refusal = DatabaseText(QStringLiteral("Целевая"), DestPath) +
+                                QStringLiteral(": COMMIT TRANSACTION; не выполнен: database or disk is full; "
+                                               "изменения НЕ ВНЕСЕНЫ в базу");
+        EXPECT_EQ(RunEndingMessage(run).toStdString(), refusal.toStdString());
+        EXPECT_EQ(run.Memo.mid(run.Memo.size() - 2).join('\n').toStdString(),
+                  (refusal + QStringLiteral("\nОшибка импорта")).toStdString());
+        EXPECT_EQ(stopped, c.Stop);
+        fileSystem.Free();
+        EXPECT_EQ(Snapshot(Dest), before);
+        Dest.Close();
     }
 }
 
