@@ -54,7 +54,6 @@ int main(int argc, char** argv) {
         if (!options.Source.isNull()) form.DBConnectFrame1->ReadConnectionString(options.Source + QLatin1Char(';'));
         if (!options.Dest.isNull()) form.DBConnectFrame2->ReadConnectionString(options.Dest + QLatin1Char(';'));
         status = app.exec();
-        TStorage::HookErrorHandler = nullptr;
     }
     // A connection given up may still wait in its driver, on its own thread, until its timeout:
     // the window and the settings are gone, so the program ends without waiting for it.

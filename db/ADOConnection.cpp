@@ -37,7 +37,8 @@ QString WithoutPassword(const QString& message, const QString& password) {
 // only once its whole time was spent ran out of it. libpq counts whole seconds, so its wait
 // may end up to a second early.
 bool RanOutOfTime(const QElapsedTimer& timer, int connectTimeout) {
-    return timer.elapsed() >= connectTimeout * 1000LL - 1500;
+    const qint64 allowed = connectTimeout * 1000LL;
+    return timer.elapsed() >= allowed - qMin<qint64>(1500, allowed / 2);
 }
 
 }  // namespace
