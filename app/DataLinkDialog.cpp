@@ -1,9 +1,11 @@
 #include "app/DataLinkDialog.h"
 
+#include "app/ConnectionAttempt.h"
 #include "app/ConnectionText.h"
 #include "db/ADOConnection.h"
 #include "db/BackendRegistry.h"
 #include "db/ConnectionString.h"
+#include "db/DatabaseName.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -85,6 +87,8 @@ TDataLinkDialog::TDataLinkDialog(const QString& initialString, QWidget* parent) 
     AuthenticationChanged();
 }
 
+TDataLinkDialog::~TDataLinkDialog() = default;
+
 void TDataLinkDialog::ReadInitialString(const QString& text) {
     // A string this dialog cannot read starts it from its defaults; Cancel still returns it.
     TConnectionParams params;
@@ -147,14 +151,50 @@ QString TDataLinkDialog::ConnectionString() const {
 }
 
 void TDataLinkDialog::TestConnection() {
-    TADOConnection connection;
-    connection.ConnectionString = ConnectionString();
-    try {
-        connection.Open();
-        TestResultLabel->setText(connection.Connected() ? QStringLiteral("Проверка подключения выполнена успешно.")
-                                                        : QStringLiteral("Подключение не установлено."));
-    } catch (const std::exception& error) {
-        TestResultLabel->setText(QStringLiteral("Ошибка подключения: ") + QString::fromUtf8(error.what()));
+    if (TestPending()) return;
+    // As the wizard does: without a database name, a server would open its default one.
+    if (DatabaseEdit->text().trimmed().isEmpty()) {
+        TestResultLabel->setText(QStringLiteral("Не задано имя базы данных."));
+        return;
     }
-    connection.Close();
+    const QString text = ConnectionString();
+    auto work = [text] {
+        // Opened and closed on the attempt's thread; nothing of it is kept.
+        OpenConnection(text, TADOConnection().CommandTimeout);
+        return TAttemptOutcome();
+    };
+    auto done = [this, text](TAttemptOutcome& outcome) {
+        EndTest(outcome.Error.isEmpty() ? QStringLiteral("Проверка подключения выполнена успешно.")
+                                        : ConnectionErrorText(text, outcome.Error));
+    };
+    Test = std::make_unique<TConnectionAttempt>(work, this, done);
+    TestResultLabel->setText(QStringLiteral("Подключение к %1...").arg(DatabaseName(text)));
+    TestButton->setEnabled(false);
+    setCursor(Qt::BusyCursor);
+}
+
+bool TDataLinkDialog::TestPending() const { return Test && Test->Pending(); }
+
+void TDataLinkDialog::EndTest(const QString& result) {
+    Test.reset();
+    unsetCursor();
+    TestButton->setEnabled(true);
+    TestResultLabel->setText(result);
+}
+
+void TDataLinkDialog::CancelTest() {
+    if (TestPending()) EndTest(QStringLiteral("Проверка подключения отменена."));
+}
+
+void TDataLinkDialog::reject() {
+    if (TestPending()) {
+        CancelTest();
+        return;
+    }
+    QDialog::reject();
+}
+
+void TDataLinkDialog::closeEvent(QCloseEvent* event) {
+    CancelTest();
+    QDialog::closeEvent(event);
 }

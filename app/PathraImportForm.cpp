@@ -1,28 +1,28 @@
 #include "app/PathraImportForm.h"
 
+#include "app/ConnectionAttempt.h"
 #include "app/DBConnectFrame.h"
 #include "app/ErrorHandler.h"
 #include "app/EscapeKeyState.h"
 #include "app/TitleListView.h"
 #include "app/WizardDialogs.h"
 #include "db/ImportDBModule.h"
-#include "support/EAbort.h"
 #include "support/Log.h"
-#include "titles/TitlePreparation.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -87,6 +87,8 @@ TPathraImportForm::TPathraImportForm(TImportDBModule& module, TWizardDialogs& di
 }
 
 TPathraImportForm::~TPathraImportForm() {
+    // A connection still being opened is given up; it never reaches this window.
+    Attempt.reset();
     // The callbacks and the asker refer to this window; nothing may call them afterwards.
     ClearCallbacks();
     SetLogSwitchOffNotice(nullptr);
@@ -186,10 +188,21 @@ QWidget* TPathraImportForm::CreateButtonPanel() {
     connect(Button1, &QPushButton::clicked, this, [this] { Guarded(&TPathraImportForm::Button1Click); });
     connect(Button2, &QPushButton::clicked, this, [this] { Guarded(&TPathraImportForm::Button2Click); });
     connect(Button3, &QPushButton::clicked, this, [this] { Guarded(&TPathraImportForm::Button3Click); });
+    // "Подключение к ..." while a forward press waits for its connection; a long name is cut,
+    // and the buttons keep their places when it goes.
+    ConnectingLabel = Named(new QLabel(Panel1), "ConnectingLabel");
+    QSizePolicy labelPolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    labelPolicy.setRetainSizeWhenHidden(true);
+    ConnectingLabel->setSizePolicy(labelPolicy);
+    ConnectingLabel->hide();
+    CancelShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    CancelShortcut->setEnabled(false);
+    connect(CancelShortcut, &QShortcut::activated, this, [this] { CancelConnecting(); });
     auto* layout = new QHBoxLayout(Panel1);
     layout->setContentsMargins(4, 8, 4, 8);
     layout->addWidget(Button1);
-    layout->addStretch();
+    layout->addSpacing(8);
+    layout->addWidget(ConnectingLabel, 1);
     layout->addWidget(Button3);
     layout->addSpacing(6);
     layout->addWidget(Button2);
@@ -237,63 +250,37 @@ void TPathraImportForm::Notebook1PageChanged() {
     Button1->setText(QStringLiteral("Отмена"));
 }
 
-void TPathraImportForm::OpenConnection(TADOConnection& connection, TDBConnectFrame& frame) {
-    connection.Close();
-    connection.ConnectionString = frame.BuildConnectionString(1);
-    connection.CommandTimeout = frame.TimeoutValue();
-    connection.Open();
-    if (!connection.Connected()) throw EAbort();
-    // After the opening: an unreachable server reports its own error first.
-    if (frame.DBNameEdit->text().trimmed().isEmpty()) throw Exception(QStringLiteral("Не задано имя базы данных"));
-}
-
 void TPathraImportForm::Button2Click() {
+    if (ConnectionPending()) return;
     const int page = Notebook1->currentIndex();
     if (page == LogPage) {
         close();
         return;
     }
+    // The connection pages go on once their connection has opened (ConnectionOpened).
     if (page == 0) {
-        OpenConnection(Module.ADOConnectionSource, *DBConnectFrame1);
-        ClearItems();
-    } else if (page == 1) {
-        OpenConnection(Module.ADOConnectionDest, *DBConnectFrame2);
-        if (ItemCount() == 0)
-            FillListFromTable(QStringLiteral("Титул"), *this, QStringLiteral("Код_титула, Наименование"), false, QString(),
-                              QString(), Module.SourceQuery);
-    } else if (page == TitlePage) {
-        RunImport();
+        StartOpening(Module.ADOConnectionSource, *DBConnectFrame1, false);
+        return;
     }
+    if (page == 1) {
+        StartOpening(Module.ADOConnectionDest, *DBConnectFrame2, ItemCount() == 0);
+        return;
+    }
+    if (page == TitlePage) RunImport();
     if (Notebook1->currentIndex() < LogPage) Notebook1->setCurrentIndex(Notebook1->currentIndex() + 1);
 }
 
-void TPathraImportForm::RunImport() {
-    Running = true;
-    CloseRequested = false;
-    SetQuestionAsker(this);
-    try {
-        RunTitleImport(*this, Plan, Module.ADOConnectionSource, Module.ADOConnectionDest);
-    } catch (const EAbort&) {
-        Running = false;
-        throw;
-    } catch (...) {
-        Running = false;
-        // A preparation that failed may have left its columns behind; a window that is
-        // closing will not get another chance to remove them.
-        if (CloseRequested) DropImportSchemaChanges(Plan, Module.ADOConnectionSource, Module.ADOConnectionDest);
-        if (CloseRequested) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-        throw;
-    }
-    Running = false;
-    if (CloseRequested) close();
-}
-
 void TPathraImportForm::Button3Click() {
+    if (ConnectionPending()) return;
     const int page = Notebook1->currentIndex();
     Notebook1->setCurrentIndex(page == LogPage ? TitlePage : std::max(page - 1, 0));
 }
 
 void TPathraImportForm::Button1Click() {
+    if (ConnectionPending()) {
+        CancelConnecting();
+        return;
+    }
     if (Notebook1->currentIndex() == LogPage) {
         AbortRequested = true;
         return;
@@ -310,6 +297,7 @@ void TPathraImportForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    CancelConnecting();
     event->accept();
 }
 
@@ -357,46 +345,3 @@ int TPathraImportForm::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlg
 }
 
 void TPathraImportForm::ShowTitlePage() { Notebook1->setCurrentIndex(TitlePage); }
-
-int TPathraImportForm::Ask(const QString& message, TMsgDlgType type, TMsgDlgButtons buttons) {
-    // A window that is closing keeps nothing of the run: continue no, keep no, save no.
-    if (CloseRequested) return mrNo;
-    return Dialogs.ShowCenteredMessage(message, type, buttons);
-}
-
-void TPathraImportForm::ClearMemo() { Memo->clear(); }
-void TPathraImportForm::AddMemoLine(const QString& line) { Memo->appendPlainText(line); }
-void TPathraImportForm::ShowLogPage() { Notebook1->setCurrentIndex(LogPage); }
-
-void TPathraImportForm::TableStart(const QString& name, int rows, int tableCount, int tableNumber) {
-    GroupBox7->setTitle(TableStartCaption(name, rows, tableCount, tableNumber));
-    GroupBox7->repaint();
-    // A range of 0 to 0 would turn the bar into a busy indicator.
-    ProgressBar1->setRange(0, std::max(rows, 1));
-    ProgressBar1->setValue(0);
-    Button3->setEnabled(false);
-    Button2->setEnabled(false);
-    AbortRequested = false;
-}
-
-void TPathraImportForm::RowProgress(const QString& name, int rowsDone) {
-    if (GroupBox7->title().contains(name)) ProgressBar1->setValue(rowsDone);
-    // After every row, so that a click or a key reaches the very next abort check.
-    QCoreApplication::processEvents();
-}
-
-void TPathraImportForm::CheckAbort() {
-    if (AbortRequested || CloseRequested) {
-        AbortRequested = false;
-        throw EAbort();
-    }
-    if (EscapeState->EscapeHeldInFront()) throw EAbort();
-}
-
-void TPathraImportForm::ResetDisplay() {
-    GroupBox7->setTitle(QStringLiteral("Импорт завершен"));
-    ProgressBar1->setValue(0);
-    Button3->setEnabled(true);
-    Button2->setEnabled(true);
-    Button1->setEnabled(true);
-}

@@ -7,9 +7,13 @@
 #include "titles/ImportPlan.h"
 #include "titles/ImportRun.h"
 
+#include <QPointer>
 #include <QWidget>
+#include <memory>
 
 class QGroupBox;
+class QLabel;
+class QShortcut;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
@@ -18,7 +22,9 @@ class QStackedWidget;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class TConnectionAttempt;
 class TDBConnectFrame;
+struct TAttemptOutcome;
 class TEscapeKeyState;
 class TImportDBModule;
 class TStorage;
@@ -41,6 +47,9 @@ public:
     void SpeedButton1Click();
 
     bool RunInProgress() const { return Running; }
+    // Whether a forward press is waiting for its connection: the window shows it, answers,
+    // and "Отмена" or Escape gives the wait up.
+    bool ConnectionPending() const;
 
     // The title list.
     int ItemCount() const override;
@@ -88,7 +97,13 @@ private:
     void FormCreate();
     void CreateStorage();
     void Notebook1PageChanged();
-    void OpenConnection(TADOConnection& connection, TDBConnectFrame& frame);
+    // The connection step of a forward press on page 0 or 1 (PathraImportFormConnect.cpp).
+    void StartOpening(TADOConnection& connection, TDBConnectFrame& frame, bool readTitles);
+    void ConnectionOpened(TADOConnection& connection, const QString& connectionString, TAttemptOutcome& outcome);
+    void CancelConnecting();
+    void ShowConnecting(const QString& database);
+    void EndConnecting();
+    void FillTitleListFrom(const TAttemptOutcome& outcome);
     void RunImport();
     void Guarded(void (TPathraImportForm::*handler)());
 
@@ -100,6 +115,8 @@ private:
     bool Running = false;
     // The window was asked to close during a run: the run is stopped and rolled back first.
     bool CloseRequested = false;
+    std::unique_ptr<TConnectionAttempt> Attempt;
+    QPointer<QWidget> FocusBeforeConnecting;
 
     QStackedWidget* Notebook1;
     QTreeWidget* ListView1;
@@ -112,6 +129,8 @@ private:
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* Button3;
+    QLabel* ConnectingLabel;
+    QShortcut* CancelShortcut;
 };
 
 // The window's font: Tahoma 8 points where present, else a sans font with Cyrillic.

@@ -36,7 +36,8 @@ Connections:
       input is a terminal, the password is asked for there, without echo.
       The password is never shown in a message or written to the diagnostic log.
   --timeout SECONDS
-      Command timeout of both connections, 30 to 3600 (default 30).
+      Command timeout of both connections, 30 to 3600 (default 30); also the time
+      each connection may take to open, login included.
 
 Titles:
   --list-titles

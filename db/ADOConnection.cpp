@@ -11,6 +11,10 @@
 #include "db/RunEnding.h"
 
 #include <QAtomicInt>
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <utility>
 
 namespace {
 
@@ -28,10 +32,20 @@ QString WithoutPassword(const QString& message, const QString& password) {
     return masked.replace(password, QStringLiteral("***"));
 }
 
+// Drivers word a connect timeout in their own ways (libpq "timeout expired", FreeTDS
+// "Timeout expired" beside "Unable to connect"), and some not at all; an opening that failed
+// only once its whole time was spent ran out of it. libpq counts whole seconds, so its wait
+// may end up to a second early.
+bool RanOutOfTime(const QElapsedTimer& timer, int connectTimeout) {
+    const qint64 allowed = connectTimeout * 1000LL;
+    return timer.elapsed() >= allowed - qMin<qint64>(1500, allowed / 2);
+}
+
 }  // namespace
 
 struct TADOConnection::Impl {
     QString Name = NewConnectionName();  // of the Qt database, unique per connection
+    QString SessionName;                 // the Qt database of the open session
     std::unique_ptr<TBackendSession> Session;
     int SessionTimeout = 0;  // the command timeout the session was given last
     bool InUse = false;      // a lock wait ran out: statements no longer wait
@@ -48,8 +62,11 @@ void TADOConnection::Open() {
         throw EDatabaseError(QStringLiteral("Строка подключения не задана"));
     const TConnectionParams params = ParseConnectionString(ConnectionString);
     const TBackend& backend = BackendOf(params);
+    const int connectTimeout = ConnectTimeout();
+    QElapsedTimer timer;
+    timer.start();
     try {
-        d->Session = backend.Open(d->Name, params, CommandTimeout);
+        d->Session = backend.Open(d->Name, params, CommandTimeout, connectTimeout);
     } catch (const EDatabaseError& error) {
         // A string without a Provider is read as SQL Server's; one meant for another backend
         // then fails with a text that does not say why.
@@ -57,8 +74,12 @@ void TADOConnection::Open() {
                                     ? QString()
                                     : QStringLiteral("В строке подключения не указан провайдер (Provider), она прочитана "
                                                      "как строка подключения к Microsoft SQL Server: ");
-        throw EDatabaseError(assumed + WithoutPassword(error.message(), params.Password()));
+        const QString timedOut = RanOutOfTime(timer, connectTimeout)
+                                     ? QStringLiteral("Истекло время ожидания подключения (%1 с): ").arg(connectTimeout)
+                                     : QString();
+        throw EDatabaseError(timedOut + assumed + WithoutPassword(error.message(), params.Password()));
     }
+    d->SessionName = d->Name;
     d->SessionTimeout = CommandTimeout;
     d->InUse = false;
 }
@@ -66,6 +87,27 @@ void TADOConnection::Open() {
 void TADOConnection::Close() { d->Session.reset(); }
 
 bool TADOConnection::Connected() const { return d->Session != nullptr; }
+
+int TADOConnection::ConnectTimeout() const { return CommandTimeout > 0 ? CommandTimeout : DefaultConnectTimeout; }
+
+void TADOConnection::MoveToThread(QThread* thread) {
+    if (!d->Session) return;
+    // The driver is what Qt ties to a thread; it has no parent and runs no timers.
+    const QSqlDatabase db = QSqlDatabase::database(d->SessionName, false);
+    if (db.isValid() && db.driver()) db.driver()->moveToThread(thread);
+}
+
+void TADOConnection::TakeSession(TADOConnection& other) {
+    Close();
+    ConnectionString = other.ConnectionString;
+    CommandTimeout = other.CommandTimeout;
+    d->Session = std::move(other.d->Session);
+    d->SessionTimeout = other.d->SessionTimeout;
+    d->InUse = other.d->InUse;
+    d->SessionName = other.d->SessionName;
+    // The session keeps its Qt name; the next opening of either connection takes a name of its own.
+    std::swap(d->Name, other.d->Name);
+}
 
 const TBackend& TADOConnection::Backend() const { return BackendOf(ParseConnectionString(ConnectionString)); }
 

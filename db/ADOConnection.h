@@ -12,6 +12,13 @@
 // Every error of a statement is marked with this connection (EDatabaseError::Connection); one
 // that will recur on every statement (a full disk, ...) is EDatabaseFailing (RunEnding.h).
 //
+// Opening, login included, may take as long as one statement (ConnectTimeout); an opening
+// that ran out of it says so: "Истекло время ожидания подключения (N с): <driver's text>".
+//
+// Qt SQL ties a connection to the thread that opened it. One opened on a worker thread (so
+// that a server that does not answer holds up only the worker) is handed to the thread that
+// will use it by MoveToThread, and taken over there by TakeSession.
+//
 // A statement that waited the command timeout for a lock another connection holds raises
 // EDatabaseInUse (DatabaseInUse.h); from then on the connection no longer waits for locks
 // until ResumeLockWaits, so that a run does not wait the whole timeout again for each
@@ -23,6 +30,7 @@
 #include <functional>
 #include <memory>
 
+class QThread;
 class TBackend;
 class TBackendSession;
 class TDialect;
@@ -42,6 +50,18 @@ public:
     virtual void Open();
     virtual void Close();
     bool Connected() const override;
+
+    // The seconds an opening may take: CommandTimeout, or DefaultConnectTimeout when
+    // statements have no limit.
+    int ConnectTimeout() const;
+    static constexpr int DefaultConnectTimeout = 15;
+
+    // Hands the open connection to another thread, which alone uses it from then on. Called
+    // on the thread that opened it; a closed connection has nothing to hand.
+    void MoveToThread(QThread* thread);
+    // Closes this connection and takes over the open one of other, its string and command
+    // timeout with it; other is left closed. Both belong to the calling thread.
+    void TakeSession(TADOConnection& other);
 
     // The backend that the provider of ConnectionString names, and its dialect (the
     // statements and schema operations of its servers). Raise EDatabaseError for an

@@ -108,9 +108,10 @@ public:
     virtual const TDialect& Dialect() const = 0;
 
     // Opens a connection under the Qt connection name, which it removes again on failure.
-    // Raises EDatabaseError carrying the driver's own text.
+    // Opening, login included, gives up after connectTimeout seconds (> 0) on a server that
+    // does not answer. Raises EDatabaseError carrying the driver's own text.
     virtual std::unique_ptr<TBackendSession> Open(const QString& qtName, const TConnectionParams& params,
-                                                  int commandTimeout) const = 0;
+                                                  int commandTimeout, int connectTimeout) const = 0;
 
     // The exclusive claim of an import on the database of a connection (ImportClaim.h): its
     // runner and the parameters it was opened with.

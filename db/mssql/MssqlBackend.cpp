@@ -29,14 +29,14 @@ const TDialect& TMssqlBackend::Dialect() const {
 }
 
 std::unique_ptr<TBackendSession> TMssqlBackend::Open(const QString& qtName, const TConnectionParams& params,
-                                                     int commandTimeout) const {
+                                                     int commandTimeout, int connectTimeout) const {
     QSqlDatabase db = AddQtDatabase(QStringLiteral("QODBC"), qtName);
     // The whole ODBC string goes in the database name; user and password are part of it
     // (Qt would append them unquoted).
     db.setDatabaseName(BuildOdbcConnectionString(params, commandTimeout));
-    // FreeTDS takes the time allowed for connecting from the connection timeout.
-    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
-                             .arg(MssqlLoginTimeoutSeconds));
+    // Set before the driver connects: the login timeout bounds the whole login against a server
+    // that accepts and never answers (with FreeTDS given a TDS version, OdbcConnection.h).
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(connectTimeout));
     OpenQtDatabase(db, qtName);
     return std::make_unique<TMssqlSession>(db, qtName, commandTimeout);
 }

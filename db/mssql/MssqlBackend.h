@@ -17,7 +17,7 @@ public:
     QString DatabaseName(const TConnectionParams& params) const override;
     const TDialect& Dialect() const override;
     std::unique_ptr<TBackendSession> Open(const QString& qtName, const TConnectionParams& params,
-                                          int commandTimeout) const override;
+                                          int commandTimeout, int connectTimeout) const override;
     // A session application lock "road-import" (sp_getapplock) of the run's connection.
     std::unique_ptr<TImportClaimHold> TakeImportClaim(TStatementRunner& connection,
                                                       const TConnectionParams& params) const override;

@@ -60,8 +60,10 @@ QString BuildOdbcConnectionString(const TConnectionParams& params, int commandTi
         items << QStringLiteral("PWD=") + OdbcBracedValue(params.Password());
     }
     if (driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive)) {
-        // FreeTDS's own keywords: the texts' character set (Cyrillic names need it), and
-        // the query timeout of every statement, the directly executed ones included.
+        // FreeTDS's own keywords: SQL Server's protocol (never Sybase's, see the header), the
+        // texts' character set (Cyrillic names need it), and the query timeout of every
+        // statement, the directly executed ones included.
+        items << QStringLiteral("TDS_Version=7.4");
         items << QStringLiteral("ClientCharset=UTF-8");
         items << QStringLiteral("Timeout=%1").arg(qMax(commandTimeout, 0));
     }

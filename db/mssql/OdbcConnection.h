@@ -17,9 +17,6 @@
 
 class QSqlQuery;
 
-// Seconds that opening a SQL Server connection may take.
-constexpr int MssqlLoginTimeoutSeconds = 15;
-
 // The ODBC driver's name: ROAD_IMPORT_MSSQL_ODBC_DRIVER, or "FreeTDS".
 QString MssqlOdbcDriverName();
 
@@ -27,8 +24,11 @@ QString MssqlOdbcDriverName();
 QString OdbcBracedValue(const QString& value);
 
 // The ODBC connection string for the OLE DB parameters. With FreeTDS it also carries
-// ClientCharset=UTF-8 and Timeout=commandTimeout (FreeTDS's query timeout for every
-// statement of the connection; 0: none); other drivers do not know these keywords.
+// TDS_Version=7.4, ClientCharset=UTF-8 and Timeout=commandTimeout (FreeTDS's query timeout
+// for every statement of the connection; 0: none); other drivers do not know these keywords.
+// Without a TDS version FreeTDS (freetds.conf's "tds version = auto") tries Sybase's 5.0
+// after a 7.x login that timed out, and against a server that never answers it then waits
+// for good in its disconnect; SQL Server answers a 7.4 login in its own version.
 QString BuildOdbcConnectionString(const TConnectionParams& params, int commandTimeout);
 
 // Sets SQL_ATTR_QUERY_TIMEOUT on the prepared statement of a QODBC query (Qt has no

@@ -11,9 +11,6 @@
 
 namespace {
 
-// Seconds that opening a PostgreSQL connection may take.
-constexpr int PostgresConnectTimeoutSeconds = 15;
-
 // A killed client's session would keep its import claim until its statement ends (a long one,
 // a trigger that waits); checked every second, the server ends the session, and the claim
 // with it, soon after the client is gone. Servers before 14 have no such check: the session
@@ -66,7 +63,7 @@ const TDialect& TPostgresBackend::Dialect() const {
 }
 
 std::unique_ptr<TBackendSession> TPostgresBackend::Open(const QString& qtName, const TConnectionParams& params,
-                                                        int commandTimeout) const {
+                                                        int commandTimeout, int connectTimeout) const {
     QString host = params.DataSource();
     int port = -1;
     SplitHostAndPort(host, port);
@@ -78,10 +75,11 @@ std::unique_ptr<TBackendSession> TPostgresBackend::Open(const QString& qtName, c
         db.setUserName(params.UserId());
         db.setPassword(params.Password());
     }
-    // The program names itself, so that another session's holder of the import claim can be
-    // told (pg_stat_activity).
+    // libpq's connect_timeout covers the whole opening, the startup and the login exchange
+    // included (for each address a host name has). The program names itself, so that another
+    // session's holder of the import claim can be told (pg_stat_activity).
     db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=%2")
-                             .arg(PostgresConnectTimeoutSeconds)
+                             .arg(connectTimeout)
                              .arg(PostgresApplicationName));
     OpenQtDatabase(db, qtName);
     RoutePostgresNotices(db);

@@ -35,8 +35,9 @@ const TDialect& TSqliteBackend::Dialect() const {
     return dialect;
 }
 
+// A local file has no server to wait for: the connect timeout does not apply.
 std::unique_ptr<TBackendSession> TSqliteBackend::Open(const QString& qtName, const TConnectionParams& params,
-                                                      int commandTimeout) const {
+                                                      int commandTimeout, int) const {
     const QString path = SqliteFileOf(params);
     if (path.isEmpty())
         throw EDatabaseError(QStringLiteral("В строке подключения не указан файл базы данных SQLite"));

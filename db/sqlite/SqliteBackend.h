@@ -19,7 +19,7 @@ public:
     QString DatabaseName(const TConnectionParams& params) const override;
     const TDialect& Dialect() const override;
     std::unique_ptr<TBackendSession> Open(const QString& qtName, const TConnectionParams& params,
-                                          int commandTimeout) const override;
+                                          int commandTimeout, int connectTimeout) const override;
     // A lock on the file "<database file>.import-lock" beside it (SqliteImportClaim.h).
     std::unique_ptr<TImportClaimHold> TakeImportClaim(TStatementRunner& connection,
                                                       const TConnectionParams& params) const override;

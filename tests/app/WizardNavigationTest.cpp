@@ -42,17 +42,19 @@ TEST_F(WizardTest, PagesCarryTheirCaptionsAndButtonStates) {
     EXPECT_TRUE(Dialogs.Errors().isEmpty());
 }
 
-// The empty name is reported after the opening; an unreachable database reports its own
-// error first. Either way the page and the title list stay as they were.
+// The empty name is refused before any connection is tried; a database that cannot be opened
+// is named, with the driver's text on the next line. Either way the page and the title list
+// stay as they were.
 TEST_F(WizardTest, ForwardPressErrorsLeaveThePageAndTheList) {
     MakeDatabases();
     GoToTitlePage();
     Press("Button3");
     Press("Button3");
-    // The file as the server, no database name: it opens, then the name is missing.
+    // The file as the server, no database name: refused at once, the open connection untouched.
     FillFrame(1, QStringLiteral("Provider=SQLite;Data Source=") + SourcePath);
     ASSERT_TRUE(Form->DBConnectFrame1->DBNameEdit->text().isEmpty());
-    Press("Button2");
+    Click("Button2");
+    EXPECT_FALSE(Form->ConnectionPending());
     EXPECT_EQ(Dialogs.Errors(), QStringList{QStringLiteral("Не задано имя базы данных.")});
     EXPECT_EQ(Page(), 0);
     EXPECT_TRUE(Module->ADOConnectionSource.Connected());
@@ -62,7 +64,10 @@ TEST_F(WizardTest, ForwardPressErrorsLeaveThePageAndTheList) {
     FillFrame(1, QStringLiteral("Provider=SQLite;Location=") + Dir.Path(QStringLiteral("missing.db")));
     Press("Button2");
     ASSERT_EQ(Dialogs.Errors().size(), 1);
-    EXPECT_TRUE(Dialogs.Errors()[0].contains(QStringLiteral("missing.db"))) << Dialogs.Errors()[0].toStdString();
+    EXPECT_TRUE(Dialogs.Errors()[0].startsWith(
+        QStringLiteral("Не удалось подключиться к базе данных \"%1\":\nФайл базы данных SQLite \"")
+            .arg(Dir.Path(QStringLiteral("missing.db")))))
+        << Dialogs.Errors()[0].toStdString();
     EXPECT_TRUE(Dialogs.Errors()[0].endsWith(QLatin1Char('.')));
     EXPECT_EQ(Page(), 0);
     EXPECT_EQ(List()->topLevelItemCount(), 3);

@@ -1,10 +1,12 @@
 #include "WizardTestSupport.h"
 
+#include "app/ConnectionAttempt.h"
 #include "app/DBConnectFrame.h"
 #include "db/ADOConnection.h"
 #include "sample/SampleDatabase.h"
 #include "support/Log.h"
 
+#include <QDeadlineTimer>
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -56,6 +58,10 @@ void WizardTest::SetUp() {
 void WizardTest::TearDown() {
     Form.reset();
     Module.reset();
+    // Attempts given up end once their server is gone; none may outlive the test.
+    for (QDeadlineTimer deadline(60000); TConnectionAttempt::RunningThreads() > 0 && !deadline.hasExpired();)
+        QTest::qWait(10);
+    EXPECT_EQ(TConnectionAttempt::RunningThreads(), 0);
     LogLevel = SavedLevel;
     LogFileName = SavedLogFile;
 }
@@ -74,9 +80,19 @@ void WizardTest::FillFrame(int frame, const QString& connectionString) {
 }
 
 void WizardTest::Press(const char* name) {
+    Click(name);
+    WaitForConnection();
+}
+
+void WizardTest::Click(const char* name) {
     QPushButton* button = Button(name);
     ASSERT_NE(button, nullptr) << name;
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void WizardTest::WaitForConnection() {
+    for (QDeadlineTimer deadline(60000); Form->ConnectionPending() && !deadline.hasExpired();) QTest::qWait(5);
+    ASSERT_FALSE(Form->ConnectionPending());
 }
 
 void WizardTest::GoToTitlePage() {

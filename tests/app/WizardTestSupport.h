@@ -49,8 +49,11 @@ protected:
     // both frames filled with their files.
     void MakeDatabases(int titles = 3, int rows = 3);
     void FillFrame(int frame, const QString& connectionString);
-    // Presses a button of the window by its name.
+    // Presses a button of the window by its name, and waits for the connection it opens.
     void Press(const char* name);
+    // Presses a button and returns at once, its connection still opening.
+    void Click(const char* name);
+    void WaitForConnection();
     // From the source page to the title page with both connections opened.
     void GoToTitlePage();
     // Runs an action once, from the window's message processing during a run, as soon as

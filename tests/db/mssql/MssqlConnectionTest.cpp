@@ -1,6 +1,7 @@
 // SQL Server through ODBC: the connection string FreeTDS gets, opening against an address
 // where nothing listens, and the date-time texts that carry every digit of the second.
 
+#include "common/SilentServer.h"
 #include "common/TestFiles.h"
 #include "db/ADOConnection.h"
 #include "db/ConnectionString.h"
@@ -10,26 +11,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSqlDatabase>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-// A TCP port on 127.0.0.1 where nothing listens: one the system just handed out and took back.
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 // The ODBC string keeps the same server, database and user; the password ends nothing.
 TEST(MssqlConnectionString, OdbcStringKeepsEveryParameterWhole) {
@@ -39,13 +23,13 @@ TEST(MssqlConnectionString, OdbcStringKeepsEveryParameterWhole) {
         QuoteConnectionValue(password) + QStringLiteral(";Persist Security Info=True"));
     const QString odbc = BuildOdbcConnectionString(params, 30);
     EXPECT_EQ(odbc, QStringLiteral("DRIVER={FreeTDS};Server={srv,1433};Database={Дороги};UID={sa};"
-                                   "PWD={p;a\"ss'; Data Source=evil};ClientCharset=UTF-8;Timeout=30"));
+                                   "PWD={p;a\"ss'; Data Source=evil};TDS_Version=7.4;ClientCharset=UTF-8;Timeout=30"));
     EXPECT_EQ(OdbcBracedValue(QStringLiteral("a}b;c")), QStringLiteral("{a}}b;c}"));
 
     const TConnectionParams integrated = ParseConnectionString(
         QStringLiteral("Provider=SQLOLEDB.1;Data Source=host\\SQL2019;Integrated Security=SSPI;User ID=u;Password=p"));
     EXPECT_EQ(BuildOdbcConnectionString(integrated, 0),
-              QStringLiteral("DRIVER={FreeTDS};Server={host\\SQL2019};Trusted_Connection=Yes;ClientCharset=UTF-8;Timeout=0"));
+              QStringLiteral("DRIVER={FreeTDS};Server={host\\SQL2019};Trusted_Connection=Yes;TDS_Version=7.4;ClientCharset=UTF-8;Timeout=0"));
 }
 
 TEST(MssqlConnectionString, OdbcDriverCanBeChosenByTheEnvironment) {
