@@ -143,12 +143,15 @@ QString TImportRun::SelectionOf(int index) {
 }
 
 // The rows announced for a table only inform the user; the copy does not depend on them.
+// They are counted as the selection's rows arrive, none of them kept: a table of a real road
+// holds hundreds of thousands.
 int TImportRun::AnnouncedRows(const QString& selection) {
     if (!selection.contains(QStringLiteral("select"))) return static_cast<int>(selection.count(QLatin1Char(','))) + 1;
     TADOQuery counter(&Source);
     counter.SetSQL(selection);
-    counter.Open();
-    const int rows = counter.RecordCount();
+    counter.OpenStreamed();
+    int rows = 0;
+    for (; !counter.Eof(); counter.Next()) ++rows;
     counter.Close();
     return rows;
 }

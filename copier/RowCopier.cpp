@@ -77,7 +77,8 @@ void TTableCopier::PrepareStatements(const QString& selection, bool keyFirst) {
     UpdateQuery.SetSQL(Plan.UpdateText);
     ProbeQuery.SetSQL(Plan.ProbeText);
     SourceQuery.SetSQL(Plan.SourceText);
-    if (!OpenReadAhead(SourceQuery, Table, selection)) SourceQuery.Open();
+    // A table's own selection may hold any number of rows: they are read as they are copied.
+    if (!OpenReadAhead(SourceQuery, Table, selection)) SourceQuery.OpenStreamed();
 }
 
 int TTableCopier::HandleRow(int sourceKey) {

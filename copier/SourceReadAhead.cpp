@@ -23,16 +23,16 @@ QString CacheKey(const QString& table, int key) { return table + QLatin1Char('|'
 
 // The referenced rows not copied yet, per referenced table, each key once, in the order the
 // source rows name them.
-void CollectReferences(const TCopyPlan& plan, const TADOQuery& source, const TKeyMaps& keyMaps, int end,
+void CollectReferences(const TCopyPlan& plan, const TADOQuery& source, const TKeyMaps& keyMaps, int rowsAhead,
                        QStringList& tables, QHash<QString, QVector<int>>& keys) {
-    const TRowSet& rows = source.Result();
     QSet<QString> seen;
     int destKey = 0;
-    for (int r = source.CurrentRow(); r < end; ++r) {
+    for (int r = 0; r < rowsAhead; ++r) {
+        const QVector<QVariant>& row = source.RowAhead(r);
         for (int p = plan.FirstCopied; p < plan.Columns.Count(); ++p) {
             const QString& referenced = plan.References[p - plan.FirstCopied];
             bool ok = false;
-            const int key = rows.Rows[r][p].toInt(&ok);
+            const int key = row[p].toInt(&ok);
             if (referenced.isEmpty() || !ok || keyMaps.Lookup(referenced, key, destKey)) continue;
             if (seen.contains(CacheKey(referenced, key))) continue;
             seen.insert(CacheKey(referenced, key));
@@ -57,13 +57,13 @@ void ReadRows(const QString& table, const QVector<int>& keys, const TStringList&
     TADOQuery query(&sourceConnection);
     query.SetSQL(plan.SourceText);
     query.Open();
-    TRowSet none = query.Result();
-    none.Rows.clear();
+    TRowSet none;
+    none.Columns = query.Columns();
     QHash<int, TRowSet> found;
     for (; !query.Eof(); query.Next()) {
         TRowSet& rows = found[query.Fields(0).AsInteger()];
         if (rows.Columns.isEmpty()) rows = none;
-        rows.Rows.append(query.Result().Rows[query.CurrentRow()]);
+        rows.Rows.append(*query.CurrentValues());
     }
     for (int key : keys) cache.Keep(table, key, found.value(key, none));
 }
@@ -86,13 +86,14 @@ bool TSourceRowCache::Take(const QString& table, int key, TRowSet& rows) {
 
 void TSourceRowCache::Keep(const QString& table, int key, const TRowSet& rows) { Rows.insert(CacheKey(table, key), rows); }
 
-void ReadReferencedRowsAhead(const TCopyPlan& plan, const TADOQuery& source, const TKeyMaps& keyMaps,
+void ReadReferencedRowsAhead(const TCopyPlan& plan, TADOQuery& source, const TKeyMaps& keyMaps,
                              const TStringList& matchTables, const TStringList& matchColumns,
                              TADOConnection& sourceConnection, TADOConnection& dest, TSourceRowCache& cache) {
-    cache.ReadUpTo = qMin(source.CurrentRow() + RowsAhead, source.RecordCount());
+    const int rowsAhead = source.RowsAhead(RowsAhead);
+    cache.ReadUpTo = source.CurrentRow() + rowsAhead;
     QStringList tables;
     QHash<QString, QVector<int>> keys;
-    CollectReferences(plan, source, keyMaps, cache.ReadUpTo, tables, keys);
+    CollectReferences(plan, source, keyMaps, rowsAhead, tables, keys);
     for (const QString& table : tables) {
         const QVector<int>& all = keys[table];
         try {

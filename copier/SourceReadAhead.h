@@ -39,9 +39,10 @@ private:
 
 // Reads ahead what the next source rows of the plan's table, from the query's current row on,
 // refer to and the run has not copied: one statement per referenced table and few hundred
-// keys, for a window of rows, so that what is read ahead stays small. A table whose rows cannot be read ahead is left to the nested calls, which meet its
+// keys, for a window of rows that the query reads ahead, so that what is read ahead stays
+// small. A table whose rows cannot be read ahead is left to the nested calls, which meet its
 // error themselves.
-void ReadReferencedRowsAhead(const TCopyPlan& plan, const TADOQuery& source, const TKeyMaps& keyMaps,
+void ReadReferencedRowsAhead(const TCopyPlan& plan, TADOQuery& source, const TKeyMaps& keyMaps,
                              const TStringList& matchTables, const TStringList& matchColumns,
                              TADOConnection& sourceConnection, TADOConnection& dest, TSourceRowCache& cache);
 

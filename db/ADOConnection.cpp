@@ -131,6 +131,35 @@ TRowSet TADOConnection::Run(const QString& sql, const QVector<TBoundParam>& para
     return rows;
 }
 
+namespace {
+
+// Reads a session's cursor under the connection's handling of errors.
+class TConnectionCursor : public TRowCursor {
+public:
+    using TGuard = std::function<void(const std::function<void()>& work)>;
+    TConnectionCursor(std::unique_ptr<TRowCursor> inner, TGuard guard) : Inner(std::move(inner)), Guard(std::move(guard)) {}
+    const QVector<TColumnInfo>& Columns() const override { return Inner->Columns(); }
+    bool Next(QVector<QVariant>& row) override {
+        bool more = false;
+        Guard([&] { more = Inner->Next(row); });
+        return more;
+    }
+
+private:
+    std::unique_ptr<TRowCursor> Inner;
+    TGuard Guard;
+};
+
+}  // namespace
+
+std::unique_ptr<TRowCursor> TADOConnection::OpenCursor(const QString& sql, const QVector<TBoundParam>& params) {
+    std::unique_ptr<TRowCursor> cursor;
+    OnSession([&](TBackendSession& session) { cursor = session.OpenCursor(sql, params); });
+    return std::make_unique<TConnectionCursor>(std::move(cursor), [this](const std::function<void()>& work) {
+        OnSession([&](TBackendSession&) { work(); });
+    });
+}
+
 int TADOConnection::BatchRows() const { return d->Session ? d->Session->BatchRows() : 1; }
 
 QVector<TRowSet> TADOConnection::RunBatch(const QVector<TBatchStatement>& statements) {

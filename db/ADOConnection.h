@@ -24,6 +24,7 @@
 // until ResumeLockWaits, so that a run does not wait the whole timeout again for each
 // statement of its clean-up.
 
+#include "db/RowCursor.h"
 #include "db/StatementRunner.h"
 
 #include <QString>
@@ -83,6 +84,9 @@ public:
     // Runs one statement text (which may hold several commands where the backend allows)
     // with its named parameters. wantRows: the statement returns rows, fetch them all.
     TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) override;
+    // The rows of a statement, read as they are used (RowCursor.h); an error of the reading is
+    // marked and named as Run's are. The cursor must not outlive the connection.
+    virtual std::unique_ptr<TRowCursor> OpenCursor(const QString& sql, const QVector<TBoundParam>& params);
 
     // Batches (Backend.h): how many of the copier's rows one may hold (1 while closed), running
     // one as one unit where the backend can, and taking the last one back.

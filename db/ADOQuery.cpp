@@ -21,15 +21,13 @@ namespace {
 
 // ---- TField ----
 
-QString TField::FieldName() const { return Query->Result().Columns[Index].Name; }
+QString TField::FieldName() const { return Query->Columns()[Index].Name; }
 
-TFieldType TField::DataType() const { return Query->Result().Columns[Index].DataType; }
+TFieldType TField::DataType() const { return Query->Columns()[Index].DataType; }
 
 QVariant TField::Value() const {
-    const TRowSet& rows = Query->Result();
-    const int row = Query->CurrentRow();
-    if (row < 0 || row >= rows.Rows.size()) return QVariant();  // no current row reads as NULL
-    return rows.Rows[row][Index];
+    const QVector<QVariant>* row = Query->CurrentValues();
+    return row ? row->at(Index) : QVariant();  // no current row reads as NULL
 }
 
 bool TField::IsNull() const { return Value().isNull(); }
@@ -85,6 +83,23 @@ TADOConnection& TADOQuery::CheckedConnection() const {
 
 void TADOQuery::Open() { OpenWith(CheckedConnection().Run(Text, BoundParameters(), true)); }
 
+void TADOQuery::OpenStreamed() {
+    TADOConnection& connection = CheckedConnection();
+    Close();
+    Cursor = connection.OpenCursor(Text, BoundParameters());
+    Rows.Columns = Cursor->Columns();
+    IsOpen = true;
+    ReadAhead(1);
+}
+
+void TADOQuery::ReadAhead(int count) {
+    QVector<QVariant> row;
+    while (static_cast<int>(Ahead.size()) < count && !CursorEnded) {
+        if (Cursor->Next(row)) Ahead.push_back(std::move(row));
+        else CursorEnded = true;
+    }
+}
+
 void TADOQuery::OpenWith(const TRowSet& rows) {
     Close();
     Rows = rows;
@@ -103,20 +118,51 @@ int TADOQuery::ExecSQL() {
 void TADOQuery::Close() {
     IsOpen = false;
     Rows = TRowSet();
+    Cursor.reset();
+    Ahead.clear();
+    CursorEnded = false;
     Row = 0;
 }
 
-bool TADOQuery::Eof() const { return !IsOpen || Row >= Rows.Rows.size(); }
+bool TADOQuery::Eof() const { return !IsOpen || (Cursor ? Ahead.empty() : Row >= Rows.Rows.size()); }
 
-bool TADOQuery::IsEmpty() const { return Rows.Rows.isEmpty(); }
+bool TADOQuery::IsEmpty() const { return Cursor ? Row == 0 && Ahead.empty() : Rows.Rows.isEmpty(); }
 
-void TADOQuery::First() { Row = 0; }
-
-void TADOQuery::Next() {
-    if (Row < Rows.Rows.size()) ++Row;
+void TADOQuery::First() {
+    if (Cursor && Row > 0) throw EDatabaseError(QStringLiteral("Курсор запроса не возвращается к первой записи"));
+    Row = 0;
 }
 
-int TADOQuery::RecordCount() const { return static_cast<int>(Rows.Rows.size()); }
+void TADOQuery::Next() {
+    if (!Cursor) {
+        if (Row < Rows.Rows.size()) ++Row;
+        return;
+    }
+    if (Ahead.empty()) return;
+    Ahead.pop_front();
+    ++Row;
+    ReadAhead(1);
+}
+
+int TADOQuery::RecordCount() const {
+    return Cursor ? Row + static_cast<int>(Ahead.size()) : static_cast<int>(Rows.Rows.size());
+}
+
+int TADOQuery::RowsAhead(int count) {
+    if (!Cursor) return qBound(0, static_cast<int>(Rows.Rows.size()) - Row, count);
+    ReadAhead(count);
+    return qMin(count, static_cast<int>(Ahead.size()));
+}
+
+const QVector<QVariant>& TADOQuery::RowAhead(int offset) const {
+    return Cursor ? Ahead[static_cast<size_t>(offset)] : Rows.Rows[Row + offset];
+}
+
+const QVector<QVariant>* TADOQuery::CurrentValues() const {
+    if (!IsOpen) return nullptr;
+    if (Cursor) return Ahead.empty() ? nullptr : &Ahead.front();
+    return Row >= 0 && Row < Rows.Rows.size() ? &Rows.Rows[Row] : nullptr;
+}
 
 int TADOQuery::FieldCount() const { return static_cast<int>(Rows.Columns.size()); }
 

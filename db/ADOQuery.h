@@ -1,12 +1,14 @@
 #pragma once
-// A statement bound to one connection: text, open (rows, all fetched to the client) or
-// execute (rows affected), row navigation, fields, named parameters.
+// A statement bound to one connection: text, open (rows, all fetched to the client, or read
+// as they are used), execute (rows affected), row navigation, fields, named parameters.
 
 #include "db/ADOConnection.h"
 
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <deque>
+#include <memory>
 
 class TADOQuery;
 
@@ -48,6 +50,10 @@ public:
     // rows leaves the query open, without fields and empty; ExecSQL of one that returns
     // rows discards them.
     void Open();      // runs a statement that returns rows; positioned on the first row
+    // As Open, but the rows are read from the connection as the query moves over them, a few
+    // ahead at most (RowsAhead), so that what is held does not follow the size of the result.
+    // RecordCount then counts the rows read so far, and First cannot go back.
+    void OpenStreamed();
     int ExecSQL();    // runs a statement that returns none; the rows affected
     // Opens the query on rows that another statement has read already, as though its own
     // text had returned them.
@@ -61,6 +67,11 @@ public:
     void First();
     void Next();
     int RecordCount() const;
+    // The rows from the current one on that are at hand, reading up to count of them.
+    int RowsAhead(int count);
+    // The values of the row offset rows after the current one (0: the current row); offset
+    // below RowsAhead's answer.
+    const QVector<QVariant>& RowAhead(int offset) const;
 
     int FieldCount() const;
     TField Fields(int index) const;                // zero-based
@@ -72,17 +83,26 @@ public:
     // The parameters as the connection takes them (TADOConnection::Run, RunBatch).
     QVector<TBoundParam> BoundParameters() const;
 
-    // Used by TField.
-    const TRowSet& Result() const { return Rows; }
+    // The columns of the result.
+    const QVector<TColumnInfo>& Columns() const { return Rows.Columns; }
+    // The values of the current row; nullptr without one.
+    const QVector<QVariant>* CurrentValues() const;
+    // The number of the current row, counted from 0.
     int CurrentRow() const { return Row; }
 
 private:
     // The connection, or EDatabaseError "Запрос не связан с подключением".
     TADOConnection& CheckedConnection() const;
 
+    // Reads rows from the cursor until count are at hand or it has no more.
+    void ReadAhead(int count);
+
     QString Text;
     QVector<TParameter> Params;
-    TRowSet Rows;
+    TRowSet Rows;  // of a streamed query only the columns
+    std::unique_ptr<TRowCursor> Cursor;  // of a streamed query
+    std::deque<QVector<QVariant>> Ahead; // of a streamed query: the current row, then the rows read after it
+    bool CursorEnded = false;
     int Row = 0;
     bool IsOpen = false;
     int Affected = -1;

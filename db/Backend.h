@@ -7,6 +7,7 @@
 
 #include "db/ConnectionString.h"
 #include "db/DbError.h"
+#include "db/RowCursor.h"
 #include "db/RowSet.h"
 
 #include <QString>
@@ -26,6 +27,12 @@ public:
     // wantRows: the statement returns rows, fetch them all. Raises EDatabaseError with the
     // driver's text, EDatabaseInUse for a wait for another connection's lock that ran out.
     virtual TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) = 0;
+
+    // The rows of a statement, read as they are used (RowCursor.h). Default: the whole result
+    // fetched by Run and then handed out row by row.
+    virtual std::unique_ptr<TRowCursor> OpenCursor(const QString& sql, const QVector<TBoundParam>& params) {
+        return std::make_unique<TRowSetCursor>(Run(sql, params, true));
+    }
 
     // The seconds each statement may take from the next one on (0: no limit).
     virtual void SetCommandTimeout(int seconds) = 0;

@@ -19,13 +19,6 @@ namespace {
 // nested copies run. Beyond this many the analyses are made afresh.
 constexpr int MaxEntries = 4096;
 
-// A statement that makes or drops one of the import's TEMP objects (SqliteTempObjects.h).
-bool ChangesTempObjects(const QString& sql) {
-    return (sql.startsWith(QLatin1String("CREATE TEMP"), Qt::CaseInsensitive) ||
-            sql.startsWith(QLatin1String("DROP TABLE"), Qt::CaseInsensitive)) &&
-           sql.contains(QLatin1String("road-import"));
-}
-
 QString RowKeyOf(const TSqliteRowIdentity& identity) {
     return identity.HasRowid ? QStringLiteral("rowid") : SqlQuotedName(identity.KeyColumns.value(0));
 }
@@ -72,7 +65,7 @@ const TSqliteRewrite* TSqliteImportStatements::RewriteOf(sqlite3* handle, const 
     if (entry == Entries.constEnd()) {
         // Making or dropping a GUID of the connection may follow a change of the file's
         // tables (another program's, between two runs): what was learned of them is dropped.
-        if (ChangesTempObjects(sql)) {
+        if (ChangesSqliteTempObjects(sql)) {
             Entries.clear();
             Identities.clear();
             return nullptr;

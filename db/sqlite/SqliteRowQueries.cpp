@@ -16,6 +16,68 @@ constexpr int MaxPrepared = 256;
 
 TSqliteRowQueries::~TSqliteRowQueries() {
     for (sqlite3_stmt* statement : Prepared) sqlite3_finalize(statement);
+    for (TSqliteRowCursor* cursor : std::as_const(Cursors)) {
+        sqlite3_finalize(cursor->Statement);
+        cursor->Statement = nullptr;
+        cursor->Owner = nullptr;
+        cursor->HaveRow = false;
+    }
+}
+
+void TSqliteRowQueries::InterruptCursors() {
+    for (TSqliteRowCursor* cursor : std::as_const(Cursors)) {
+        sqlite3_finalize(cursor->Statement);
+        cursor->Statement = nullptr;
+        cursor->Interrupted = cursor->HaveRow;
+        cursor->HaveRow = false;
+    }
+}
+
+TSqliteRowCursor::~TSqliteRowCursor() {
+    if (!Owner) return;
+    Owner->Cursors.remove(this);
+    sqlite3_finalize(Statement);
+}
+
+bool TSqliteRowCursor::Step(TSqliteFailure& failure) {
+    HaveRow = false;
+    if (!Statement) return false;
+    const int code = sqlite3_step(Statement);
+    if (code == SQLITE_ROW) HaveRow = true;
+    else if (code != SQLITE_DONE) failure = Owner->FailureNow();
+    return HaveRow;
+}
+
+bool TSqliteRowCursor::Next(QVector<QVariant>& row, TSqliteFailure& failure) {
+    if (Interrupted) {
+        // Never taken for the end of the rows: those not read would be lost unseen.
+        failure = {SQLITE_ABORT, QStringLiteral("чтение записей прервано изменением схемы соединения")};
+        return false;
+    }
+    if (!HaveRow) return false;
+    TSqliteRowQueries::ReadRow(Statement, static_cast<int>(ColumnInfo.size()), row);
+    Step(failure);
+    return true;
+}
+
+TSqliteFailure TSqliteRowQueries::OpenCursor(const QString& positionalText, const QVector<QVariant>& values,
+                                             std::unique_ptr<TSqliteRowCursor>& cursor) {
+    TSqliteFailure failure;
+    const QByteArray utf8 = positionalText.toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(Handle, utf8.constData(), static_cast<int>(utf8.size()), &statement, nullptr) != SQLITE_OK) {
+        failure = FailureNow();
+        sqlite3_finalize(statement);
+        return failure;
+    }
+    for (int i = 0; i < values.size(); ++i) Bind(statement, i + 1, values[i]);
+    cursor.reset(new TSqliteRowCursor(*this, statement));
+    Cursors.insert(cursor.get());
+    // The columns are read after the first step, as Run reads them.
+    cursor->Step(failure);
+    cursor->ColumnInfo = SqliteStatementColumns(statement);
+    if (failure.Code != 0) cursor.reset();
+    return failure;
 }
 
 TSqliteFailure TSqliteRowQueries::FailureNow() const {
@@ -76,7 +138,12 @@ void TSqliteRowQueries::Bind(sqlite3_stmt* statement, int index, const QVariant&
     }
 }
 
-QVariant TSqliteRowQueries::ColumnValue(sqlite3_stmt* statement, int column) const {
+void TSqliteRowQueries::ReadRow(sqlite3_stmt* statement, int columns, QVector<QVariant>& row) {
+    row.resize(columns);
+    for (int c = 0; c < columns; ++c) row[c] = ColumnValue(statement, c);
+}
+
+QVariant TSqliteRowQueries::ColumnValue(sqlite3_stmt* statement, int column) {
     switch (sqlite3_column_type(statement, column)) {
     case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(statement, column)));
     case SQLITE_FLOAT: return QVariant(sqlite3_column_double(statement, column));
@@ -117,9 +184,9 @@ TSqliteFailure TSqliteRowQueries::Run(const QString& positionalText, const QVect
             if (returnedRows) rows.Columns = SqliteStatementColumns(statement);
         }
         if (code == SQLITE_DONE) break;
-        QVector<QVariant> row(columns);
-        for (int c = 0; c < columns; ++c) row[c] = ColumnValue(statement, c);
-        rows.Rows.append(row);
+        QVector<QVariant> row;
+        ReadRow(statement, columns, row);
+        rows.Rows.append(std::move(row));
     }
     // Reset, not finalized: the statement holds no lock and no result until it runs again.
     sqlite3_reset(statement);

@@ -9,9 +9,11 @@
 #include "db/RowSet.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -20,6 +22,35 @@ struct sqlite3_stmt;
 struct TSqliteFailure {
     int Code = 0;
     QString Message;
+};
+
+class TSqliteRowQueries;
+
+// A statement stepped as its rows are read: prepared for it alone, since a statement that is
+// kept and reset for the next run of its text must not be under way. Finalized with the cursor,
+// or when the connection's statements are (the cursor then reads as ended).
+class TSqliteRowCursor {
+public:
+    ~TSqliteRowCursor();
+    TSqliteRowCursor(const TSqliteRowCursor&) = delete;
+    TSqliteRowCursor& operator=(const TSqliteRowCursor&) = delete;
+
+    const QVector<TColumnInfo>& Columns() const { return ColumnInfo; }
+    // The next row; false after the last one, or with failure set when a step failed or the
+    // cursor was interrupted.
+    bool Next(QVector<QVariant>& row, TSqliteFailure& failure);
+
+private:
+    friend class TSqliteRowQueries;
+    TSqliteRowCursor(TSqliteRowQueries& owner, sqlite3_stmt* statement) : Owner(&owner), Statement(statement) {}
+    // Steps once; whether a row is at hand.
+    bool Step(TSqliteFailure& failure);
+
+    TSqliteRowQueries* Owner;
+    sqlite3_stmt* Statement;
+    QVector<TColumnInfo> ColumnInfo;
+    bool HaveRow = false;      // a row stepped to and not read yet
+    bool Interrupted = false;  // finalized before its last row was read
 };
 
 class TSqliteRowQueries {
@@ -33,13 +64,22 @@ public:
     // the statement has result columns; then rows holds them and every row.
     TSqliteFailure Run(const QString& positionalText, const QVector<QVariant>& values, TRowSet& rows,
                        bool& returnedRows);
+    // Finalizes every open cursor's statement, so that the connection's schema can change
+    // (SQLite drops no table while a statement reads); reading one of them afterwards fails.
+    void InterruptCursors();
+    // The same text as a cursor, stepped to its first row.
+    TSqliteFailure OpenCursor(const QString& positionalText, const QVector<QVariant>& values,
+                              std::unique_ptr<TSqliteRowCursor>& cursor);
 
 private:
+    friend class TSqliteRowCursor;
     sqlite3_stmt* StatementOf(const QString& text, TSqliteFailure& failure);
     void Bind(sqlite3_stmt* statement, int index, const QVariant& value) const;
-    QVariant ColumnValue(sqlite3_stmt* statement, int column) const;
+    static QVariant ColumnValue(sqlite3_stmt* statement, int column);
+    static void ReadRow(sqlite3_stmt* statement, int columns, QVector<QVariant>& row);
     TSqliteFailure FailureNow() const;
 
     sqlite3* Handle;
     QHash<QString, sqlite3_stmt*> Prepared;
+    QSet<TSqliteRowCursor*> Cursors;  // open, finalized with the connection's statements
 };

@@ -8,6 +8,7 @@
 #include "db/sqlite/SqliteKeyParameter.h"
 #include "db/RawText.h"
 #include "db/SqlText.h"
+#include "db/sqlite/SqliteTempObjects.h"
 #include "db/sqlite/SqliteValues.h"
 
 #include <QSqlError>
@@ -54,6 +55,9 @@ void TSqliteSession::Prepare() {
 }
 
 TRowSet TSqliteSession::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
+    // The import's TEMP objects are made and dropped before and after the copy; a table's rows
+    // still being read then belong to a copy that a stop has ended.
+    if (RowQueries && ChangesSqliteTempObjects(sql)) RowQueries->InterruptCursors();
     QString text = sql;
     QVector<TBoundParam> withKey = params;
     if (!SqliteKeyAsParameter(text, withKey)) return RunRewritten(sql, params, wantRows);
@@ -69,6 +73,70 @@ TRowSet TSqliteSession::RunRewritten(const QString& sql, const QVector<TBoundPar
     TRowSet rows = TQtSession::Run(rewrite.Statement, params, wantRows);
     if (!rewrite.Record.isEmpty()) TQtSession::Run(rewrite.Record, params, false);
     return rows;
+}
+
+// Reads the handle's cursor for the session, naming a failed step as the session names a
+// failed statement.
+class TSqliteSession::TCursor : public TRowCursor {
+public:
+    TCursor(TSqliteSession& session, std::unique_ptr<TSqliteRowCursor> inner)
+        : Session(session), Watch(session.Lifetime), Inner(std::move(inner)) {}
+    const QVector<TColumnInfo>& Columns() const override { return Inner->Columns(); }
+    bool Next(QVector<QVariant>& row) override {
+        if (Watch.expired()) throw EDatabaseError(QStringLiteral("Подключение к базе данных не открыто"));
+        TSqliteFailure failure;
+        bool more = false;
+        {
+            const TStatementScope scope(Session);
+            more = Inner->Next(row, failure);
+        }
+        if (failure.Code != 0) Session.RaiseFailure(failure);
+        return more;
+    }
+
+private:
+    TSqliteSession& Session;
+    TSessionWatch Watch;
+    std::unique_ptr<TSqliteRowCursor> Inner;
+};
+
+bool TSqliteSession::TextForHandle(const QString& sql, const QVector<TBoundParam>& params, QString& text,
+                                   QVector<TBoundParam>& bound) {
+    text = sql;
+    bound = params;
+    if (!SqliteKeyAsParameter(text, bound)) {
+        text = sql;
+        bound = params;
+    }
+    if (const TSqliteRewrite* rewrite = ImportStatements.RewriteOf(Handle, text)) {
+        if (!rewrite->Record.isEmpty()) return false;
+        text = rewrite->Statement;
+    }
+    QStringList rawNames;
+    for (const TBoundParam& param : bound)
+        if (IsRawText(param.Value)) rawNames << param.Name;
+    if (!rawNames.isEmpty()) text = WithTextCasts(text, rawNames);
+    return true;
+}
+
+std::unique_ptr<TRowCursor> TSqliteSession::OpenCursor(const QString& sql, const QVector<TBoundParam>& params) {
+    QString text;
+    QVector<TBoundParam> bound;
+    if (!RowQueries || !HasStatementText(sql) || !HoldsOneStatement(sql) || !TextForHandle(sql, params, text, bound))
+        return TBackendSession::OpenCursor(sql, params);
+    const TPositionalText positional = ToPositionalPlaceholders(text);
+    std::unique_ptr<TSqliteRowCursor> cursor;
+    TSqliteFailure failure;
+    {
+        const TStatementScope scope(*this);
+        failure = RowQueries->OpenCursor(positional.Text, BoundValues(positional.Names, bound), cursor);
+    }
+    if (failure.Code != 0) RaiseFailure(failure);
+    return std::make_unique<TCursor>(*this, std::move(cursor));
+}
+
+void TSqliteSession::RaiseFailure(const TSqliteFailure& failure) const {
+    RaiseError(QSqlError(failure.Message, failure.Message, QSqlError::StatementError, QString::number(failure.Code)));
 }
 
 void TSqliteSession::SetLockWait(bool waitForLocks) {
@@ -95,8 +163,7 @@ void TSqliteSession::RunForRows(const QString& text, const QVector<TBoundParam>&
     bool returnedRows = false;
     const TSqliteFailure failure =
         RowQueries->Run(positional.Text, BoundValues(positional.Names, params), rows, returnedRows);
-    if (failure.Code != 0)
-        RaiseError(QSqlError(failure.Message, failure.Message, QSqlError::StatementError, QString::number(failure.Code)));
+    if (failure.Code != 0) RaiseFailure(failure);
     if (!returnedRows) {
         const int affected = SqliteRowsAffected(Db, changesBefore);
         if (affected >= 0) result.Rows.RowsAffected = qMax(result.Rows.RowsAffected, 0) + affected;

@@ -26,6 +26,9 @@ public:
 
     // A key written into a selection runs as a parameter (SqliteKeyParameter.h).
     TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) override;
+    // A statement of its own on the handle, stepped as its rows are read, each step under the
+    // statement clock.
+    std::unique_ptr<TRowCursor> OpenCursor(const QString& sql, const QVector<TBoundParam>& params) override;
     void SetLockWait(bool waitForLocks) override;
     // SQLite rolls a transaction back by itself on some errors (a full disk, no memory, an
     // I/O error); the connection is then back in autocommit.
@@ -51,6 +54,12 @@ protected:
     [[noreturn]] void RaiseError(const QSqlError& error) const override;
 
 private:
+    class TCursor;
+    // The text as it runs on the handle: a key as a parameter, the GUID rewritten, raw text
+    // cast back to TEXT. False where it runs otherwise (a rewrite that records after it).
+    bool TextForHandle(const QString& sql, const QVector<TBoundParam>& params, QString& text,
+                       QVector<TBoundParam>& bound);
+    [[noreturn]] void RaiseFailure(const TSqliteFailure& failure) const;
     TRowSet RunRewritten(const QString& sql, const QVector<TBoundParam>& params, bool wantRows);
     void RunForRows(const QString& text, const QVector<TBoundParam>& params, TRunResult& result);
     // The busy handler's wait for a command timeout: as long as a statement may run.
@@ -60,4 +69,5 @@ private:
     sqlite3* Handle = nullptr;     // of the open database, from Prepare on
     TSqliteImportStatements ImportStatements;
     std::unique_ptr<TSqliteRowQueries> RowQueries;  // from Prepare on
+    const TSessionLifetime Lifetime = std::make_shared<const bool>(true);  // watched by its cursors
 };

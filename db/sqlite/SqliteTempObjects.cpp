@@ -48,6 +48,12 @@ void WriteLinks(TStatementRunner& runner, const QString& table, const QVector<TL
 
 }  // namespace
 
+bool ChangesSqliteTempObjects(const QString& sql) {
+    return (sql.startsWith(QLatin1String("CREATE TEMP"), Qt::CaseInsensitive) ||
+            sql.startsWith(QLatin1String("DROP TABLE"), Qt::CaseInsensitive)) &&
+           sql.contains(QLatin1String("road-import"));
+}
+
 QString SqliteGuidTableName(const QString& table) { return QStringLiteral("road-import GUID: ") + table; }
 
 QString SqliteLinkTableName(const QString& table) { return QStringLiteral("road-import links: ") + table; }

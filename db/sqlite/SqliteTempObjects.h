@@ -17,6 +17,8 @@
 class TStatementRunner;
 
 QString SqliteGuidTableName(const QString& table);
+// Whether a statement makes or drops one of these objects.
+bool ChangesSqliteTempObjects(const QString& sql);
 QString SqliteLinkTableName(const QString& table);
 // A TEMP object's name quoted, with its schema: temp."...".
 QString SqliteTempName(const QString& name);

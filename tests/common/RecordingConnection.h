@@ -1,6 +1,6 @@
 #pragma once
 // A connection for checking statement texts without a server. Open() only marks it
-// connected; Run() records the exact text and the parameters and answers with whatever
+// connected; Run() (and OpenCursor) records the exact text and the parameters and answers with whatever
 // Responder returns (an empty TRowSet when Responder is unset). Its Dialect() is the one of
 // its ConnectionString's provider, SQL Server when the string names none.
 //
@@ -30,6 +30,10 @@ public:
     void Close() override { IsConnected = false; }
     bool Connected() const override { return IsConnected; }
     TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) override;
+    // Recorded and answered as Run, the answer then read row by row.
+    std::unique_ptr<TRowCursor> OpenCursor(const QString& sql, const QVector<TBoundParam>& params) override {
+        return std::make_unique<TRowSetCursor>(Run(sql, params, true));
+    }
 
 private:
     bool IsConnected = false;

@@ -109,17 +109,17 @@ TEST_F(DatabaseInUse, DestinationLockedByAnotherProgramEndsTheRunNamingIt) {
     EXPECT_EQ(Scalar(Dest, QStringLiteral("select count(*) from Титул")), 3);
 }
 
-// The source locked by another program in the middle of a table, while a row pulls in a
-// row it refers to: the row does not count as one failed row among others; the copy stops,
-// is rolled back, and the run names the source. Neither file keeps a GUID column, and the
-// next run imports everything.
+// The source locked by another program in the middle of the copy, as a table begins (while a
+// table's rows are read the reading holds the file, and the other program waits): no row
+// counts as one failed row among others; the copy stops, is rolled back, and the run names
+// the source. Neither file keeps a GUID column, and the next run imports everything.
 TEST_F(DatabaseInUse, SourceLockedDuringTheCopyRollsTheCopyBack) {
     TADOConnection other;
     other.ConnectionString = SampleConnectionString(SourcePath);
     other.Open();
     bool locked = false;
-    Run.RowHook = [&](const QString& table, int rowsDone) {
-        if (locked || table != QStringLiteral("Дорожный_объект") || rowsDone != 1) return;
+    Run.TableHook = [&](const QString& table) {
+        if (locked || table != QStringLiteral("Дорожный_объект")) return;
         Execute(other, QStringLiteral("BEGIN EXCLUSIVE TRANSACTION;"));
         locked = true;
     };
@@ -135,7 +135,7 @@ TEST_F(DatabaseInUse, SourceLockedDuringTheCopyRollsTheCopyBack) {
 
     Execute(other, QStringLiteral("ROLLBACK TRANSACTION;"));
     EXPECT_EQ(TablesWithGuid(Source), QStringList());
-    Run.RowHook = nullptr;
+    Run.TableHook = nullptr;
     EXPECT_GT(RunTitleImport(Run, Plan, Source, Dest), 0);
     EXPECT_EQ(Scalar(Dest, QStringLiteral("select count(*) from Титул")), 3);
     EXPECT_EQ(TablesWithGuid(Source), QStringList());
