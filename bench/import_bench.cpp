@@ -19,7 +19,8 @@
 // the floor as by the import).
 //
 // Usage: import_bench [--titles N] [--rows N] [--dest-titles N] [--scale N] [--dir DIR]
-//                     [--repeat N] [--postgres CONN]
+//                     [--repeat N] [--postgres CONN] [--latency-ms D]
+//        import_bench --scale [--postgres CONN] [--dir DIR]
 //   --titles N       titles imported (default 10); the source holds exactly these
 //   --rows N         rows per title (default 300)
 //   --dest-titles N  titles the small destination holds (default 3)
@@ -36,6 +37,8 @@
 //                    another. Instead, the source's size before and after, and both
 //                    catalogues through runs of road-import of every ending
 //                    (common/PostgresUntouched.h). Default: one title, scale 100.
+//   --scale          (without a number) the import at a real road's size instead
+//                    (common/ScaleBench.h), on SQLite and, with --postgres, on PostgreSQL
 //   --latency-ms D   with --postgres, instead of the four measurements: the import direct and
 //                    through a proxy that adds D ms each way (as a network would), each the
 //                    fastest of three, the cost of a wait for the server calibrated with 2,000
@@ -45,6 +48,7 @@
 #include "common/BenchOptions.h"
 #include "common/NetworkBench.h"
 #include "common/PostgresBench.h"
+#include "common/ScaleBench.h"
 #include "common/SqliteBench.h"
 
 #include "support/EAbort.h"
@@ -73,7 +77,8 @@ int main(int argc, char** argv) {
     QFile::remove(LogFileName);
 
     try {
-        if (options.Postgres.isEmpty()) MeasureSqlite(options, dir);
+        if (options.RoadScale) MeasureAtScale(options, dir);
+        else if (options.Postgres.isEmpty()) MeasureSqlite(options, dir);
         else if (options.LatencyMs > 0) MeasureAcrossNetwork(options);
         else MeasurePostgres(options);
     } catch (const EAbort&) {

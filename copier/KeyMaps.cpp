@@ -11,29 +11,27 @@
 #include <exception>
 
 int TKeyMaps::AddTable(const QString& table) {
-    Packs.push_back(std::make_unique<TIntegerPack>(true));
+    Maps.push_back(std::make_unique<TKeyMap>());
     return Names.Add(table);
 }
 
-TIntegerPack* TKeyMaps::PackOf(const QString& table) const {
+TKeyMap* TKeyMaps::MapOf(const QString& table) const {
     const int index = Names.IndexOf(table);
-    return index < 0 ? nullptr : Packs[index].get();
+    return index < 0 ? nullptr : Maps[index].get();
 }
 
 bool TKeyMaps::Lookup(const QString& table, int sourceKey, int& destKey) const {
-    TIntegerPack* pack = PackOf(table);
-    if (!pack || !pack->Contains(sourceKey)) return false;
-    destKey = pack->DataOf(sourceKey);
-    return true;
+    const TKeyMap* map = MapOf(table);
+    return map && map->Lookup(sourceKey, destKey);
 }
 
 int TKeyMaps::Record(const QString& table, int sourceKey, int destKey) {
-    TIntegerPack* pack = PackOf(table);
-    if (!pack) pack = Packs[AddTable(table)].get();
+    TKeyMap* map = MapOf(table);
+    if (!map) map = Maps[AddTable(table)].get();
     // A source key is recorded once; a later record of the same row changes nothing.
-    if (pack->Contains(sourceKey)) return destKey;
-    pack->Add(sourceKey, destKey, true);
-    return pack->DataAt(pack->IndexOf(sourceKey));
+    int held = 0;
+    if (map->Lookup(sourceKey, held)) return destKey;
+    return map->Record(sourceKey, destKey);
 }
 
 bool TKeyMaps::IsInProgress(const QString& table, int sourceKey) const {

@@ -1,10 +1,10 @@
 #pragma once
-// The key maps of one run: per table a pack from source key to destination key, shared by
+// The key maps of one run: per table a map from source key to destination key, shared by
 // every CopyTableRows call of the run, nested ones included. Beside them the run keeps the
 // rows being copied up the call chain, so that a row-level reference cycle is recognised,
 // and the references that such a cycle made wait for their row's destination key.
 
-#include "support/IntegerPack.h"
+#include "support/KeyMap.h"
 #include "support/StringList.h"
 
 #include <QString>
@@ -35,7 +35,7 @@ struct TDeferredReference {
 
 struct TKeyMaps {
     TStringList Names;                                 // table names, looked up ignoring case
-    std::vector<std::unique_ptr<TIntegerPack>> Packs;  // parallel to Names
+    std::vector<std::unique_ptr<TKeyMap>> Maps;        // parallel to Names
     std::vector<TRowInProgress> InProgress;            // innermost last
     std::vector<TDeferredReference> Deferred;
     // Where the run counts its rows, when it does (not owned).
@@ -44,13 +44,13 @@ struct TKeyMaps {
     // still stands is asked (StopWhenTransactionEnded).
     bool InTransaction = false;
 
-    // Appends a table with a new, empty pack; returns its index.
+    // Appends a table with a new, empty map; returns its index.
     int AddTable(const QString& table);
-    // The table's pack, or nullptr when the table has none yet.
-    TIntegerPack* PackOf(const QString& table) const;
+    // The table's map, or nullptr when the table has none yet.
+    TKeyMap* MapOf(const QString& table) const;
     // The destination key of a source row already copied.
     bool Lookup(const QString& table, int sourceKey, int& destKey) const;
-    // Records a copied row and returns its destination key as the pack holds it. A source key
+    // Records a copied row and returns its destination key as the map holds it. A source key
     // is recorded once: when it is there already nothing changes and destKey is returned.
     int Record(const QString& table, int sourceKey, int destKey);
 

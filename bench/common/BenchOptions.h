@@ -13,6 +13,7 @@ struct TBenchOptions {
     QString Dir;
     QString Postgres;
     double LatencyMs = 0;
+    bool RoadScale = false;  // "--scale" without a number: the import at a real road's size
 };
 
 TBenchOptions ParseBenchOptions(const QStringList& args);

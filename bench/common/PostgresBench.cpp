@@ -11,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -46,34 +47,46 @@ QStringList Rows(const QString& connection, const QString& sql) {
     return rows;
 }
 
-// A copy of a sample database whose schema indexes every column that refers to another
-// table, as a working road database does; made once, beside the sample.
-QString IndexedSample(const QString& server, const QString& name) {
-    const QString indexed = name + QStringLiteral("_indexed");
-    const QString connection = server + QStringLiteral(";Location=") + indexed;
-    if (DatabaseExists(server, indexed)) return connection;
-    const QString partial = CopyPostgresDatabase(server, name, indexed + QStringLiteral("_partial"));
-    TADOConnection db;
-    db.ConnectionString = partial;
-    db.CommandTimeout = 0;
-    db.Open();
-    for (const QString& pair : Rows(partial, QStringLiteral("select distinct c.relname, a.attname from pg_constraint k "
-                                                            "join pg_class c on c.oid = k.conrelid join pg_attribute a "
-                                                            "on a.attrelid = k.conrelid and a.attnum = k.conkey[1] "
-                                                            "where k.contype = 'f'"))) {
-        TADOQuery index(&db);
-        index.SetSQL(QStringLiteral("CREATE INDEX ON %1 (%2)")
-                         .arg(pair.section(QLatin1Char('|'), 0, 0), pair.section(QLatin1Char('|'), 1, 1)));
-        index.ExecSQL();
-    }
-    db.Close();
+// The database of the name, made by make under another name and renamed when complete, or
+// the one a run before made.
+QString BenchDatabase(const QString& server, const QString& name,
+                             const std::function<void(const QString& partial)>& make) {
+    const QString connection = server + QStringLiteral(";Location=") + name;
+    if (DatabaseExists(server, name)) return connection;
+    QElapsedTimer clock;
+    clock.start();
+    const QString partial = name + QStringLiteral("_partial");
+    make(partial);
     TADOConnection admin;
     admin.ConnectionString = server + QStringLiteral(";Location=postgres");
     admin.Open();
     TADOQuery rename(&admin);
-    rename.SetSQL(QStringLiteral("ALTER DATABASE \"%1_partial\" RENAME TO \"%1\"").arg(indexed));
+    rename.SetSQL(QStringLiteral("ALTER DATABASE \"%1\" RENAME TO \"%2\"").arg(partial, name));
     rename.ExecSQL();
+    std::printf("made %s in %.1f s\n", qPrintable(name), clock.elapsed() / 1000.0);
+    std::fflush(stdout);
     return connection;
+}
+
+// A copy of a sample database whose schema indexes every column that refers to another
+// table, as a working road database does; made once, beside the sample.
+QString IndexedSample(const QString& server, const QString& name) {
+    return BenchDatabase(server, name + QStringLiteral("_indexed"), [&](const QString& partial) {
+        const QString copy = CopyPostgresDatabase(server, name, partial);
+        TADOConnection db;
+        db.ConnectionString = copy;
+        db.CommandTimeout = 0;
+        db.Open();
+        for (const QString& pair : Rows(copy, QStringLiteral("select distinct c.relname, a.attname from pg_constraint k "
+                                                             "join pg_class c on c.oid = k.conrelid join pg_attribute a "
+                                                             "on a.attrelid = k.conrelid and a.attnum = k.conkey[1] "
+                                                             "where k.contype = 'f'"))) {
+            TADOQuery index(&db);
+            index.SetSQL(QStringLiteral("CREATE INDEX ON %1 (%2)")
+                             .arg(pair.section(QLatin1Char('|'), 0, 0), pair.section(QLatin1Char('|'), 1, 1)));
+            index.ExecSQL();
+        }
+    });
 }
 
 TDatabases PostgresDatabases(const TBenchOptions& options) {
@@ -100,22 +113,14 @@ QString PostgresBenchSampleName(const QString& kind, int titles, int rows) {
 }
 
 QString PostgresBenchSample(const QString& server, const QString& kind, int titles, int rows, int seed, int firstTitle) {
-    const QString name = PostgresBenchSampleName(kind, titles, rows);
-    const QString connection = server + QStringLiteral(";Location=") + name;
-    if (DatabaseExists(server, name)) return connection;
-    QElapsedTimer clock;
-    clock.start();
-    const QString partial = name + QStringLiteral("_partial");
-    MakePostgresSample(server, partial, titles, rows, static_cast<std::uint64_t>(seed), firstTitle);
-    TADOConnection admin;
-    admin.ConnectionString = server + QStringLiteral(";Location=postgres");
-    admin.Open();
-    TADOQuery rename(&admin);
-    rename.SetSQL(QStringLiteral("ALTER DATABASE \"%1\" RENAME TO \"%2\"").arg(partial, name));
-    rename.ExecSQL();
-    std::printf("made %s (%d titles of %d rows) in %.1f s\n", qPrintable(name), titles, rows, clock.elapsed() / 1000.0);
-    std::fflush(stdout);
-    return connection;
+    return BenchDatabase(server, PostgresBenchSampleName(kind, titles, rows), [&](const QString& partial) {
+        MakePostgresSample(server, partial, titles, rows, static_cast<std::uint64_t>(seed), firstTitle);
+    });
+}
+
+QString PostgresBenchDestWithDictionaries(const QString& server) {
+    return BenchDatabase(server, QStringLiteral("road_bench_dest_dictionaries"),
+                         [&](const QString& partial) { MakePostgresEmptySample(server, partial); });
 }
 
 void MeasurePostgres(const TBenchOptions& options) {

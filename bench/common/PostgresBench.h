@@ -11,6 +11,8 @@
 // import allows since it only reads a source and writes into copies of a destination.
 QString PostgresBenchSampleName(const QString& kind, int titles, int rows);
 QString PostgresBenchSample(const QString& server, const QString& kind, int titles, int rows, int seed, int firstTitle);
+// An empty destination of the sample's schema holding the dictionaries, made once as above.
+QString PostgresBenchDestWithDictionaries(const QString& server);
 
 // The import, into a destination and from a source `scale` times larger; the source's size
 // before and after; both catalogues through runs of every ending (PostgresUntouched.h).

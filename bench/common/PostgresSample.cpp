@@ -4,6 +4,8 @@
 #include "db/ADOQuery.h"
 #include "sample/SampleDatabase.h"
 
+#include <functional>
+
 namespace {
 
 void Execute(TADOConnection& connection, const QString& statement) {
@@ -37,8 +39,11 @@ QString CopyPostgresDatabase(const QString& serverConnection, const QString& fro
     return ConnectionOf(serverConnection, name);
 }
 
-QString MakePostgresSample(const QString& serverConnection, const QString& name, int titles, int rowsPerTitle,
-                           std::uint64_t seed, int firstTitleNumber) {
+namespace {
+
+// A new database of the name, replacing one that is there, filled by fill.
+QString MakeDatabase(const QString& serverConnection, const QString& name,
+                     const std::function<void(TADOConnection&)>& fill) {
     DropPostgresDatabaseIfAny(serverConnection, name);
     OnServer(serverConnection, QStringLiteral("CREATE DATABASE ") + Quoted(name) +
                                    QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8'"));
@@ -46,7 +51,21 @@ QString MakePostgresSample(const QString& serverConnection, const QString& name,
     connection.ConnectionString = ConnectionOf(serverConnection, name);
     connection.CommandTimeout = 0;
     connection.Open();
-    // The sample's own PostgreSQL flavour: identity keys continued after the keys written.
-    FillSampleDatabase(connection, titles, rowsPerTitle, seed, firstTitleNumber);
+    fill(connection);
     return connection.ConnectionString;
+}
+
+}  // namespace
+
+// The sample's own PostgreSQL flavour: identity keys continued after the keys written.
+QString MakePostgresSample(const QString& serverConnection, const QString& name, int titles, int rowsPerTitle,
+                           std::uint64_t seed, int firstTitleNumber) {
+    return MakeDatabase(serverConnection, name, [&](TADOConnection& connection) {
+        FillSampleDatabase(connection, titles, rowsPerTitle, seed, firstTitleNumber);
+    });
+}
+
+QString MakePostgresEmptySample(const QString& serverConnection, const QString& name) {
+    return MakeDatabase(serverConnection, name,
+                        [](TADOConnection& connection) { FillEmptySampleDatabase(connection, true); });
 }

@@ -20,6 +20,8 @@ QString SamplePath(const QString& dir, const QString& kind, int titles, int rows
     return QDir(dir).filePath(QStringLiteral("%1-%2x%3-seed%4.db").arg(kind).arg(titles).arg(rows).arg(seed));
 }
 
+}  // namespace
+
 // A sample database of `titles` titles, made once: a file of these parameters found in the
 // folder is taken as it is (files are made under another name and renamed when complete).
 QString SampleFile(const QString& dir, const QString& kind, int titles, int rows, int seed, int firstTitle) {
@@ -58,6 +60,8 @@ TMeasure MeasureFloor(const QString& sourcePath, const QString& destPath, const 
     measure.PeakKb = PeakMemoryKb();
     return measure;
 }
+
+namespace {
 
 // SQLite: the floor of the small and of the large source, and the import from both where the
 // schema indexes the references. plan and largeSourcePlan are filled by the imports measured

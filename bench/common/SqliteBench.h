@@ -5,6 +5,13 @@
 #include "common/BenchOptions.h"
 #include "common/ImportMeasure.h"
 
+// A sample file of the folder, made once (files are made under another name and renamed when
+// complete), and a fresh copy of a destination written out to the disk before the clock starts.
+QString SampleFile(const QString& dir, const QString& kind, int titles, int rows, int seed, int firstTitle);
+QString WorkCopy(const QString& dir, const QString& path);
+// The floor of a plan's rows between two files (FloorCopy.h), measured.
+TMeasure MeasureFloor(const QString& sourcePath, const QString& destPath, const TImportPlan& plan);
+
 // Makes (or finds) the sample files of the run in dir.
 TDatabases SqliteDatabases(const TBenchOptions& options, const QString& dir);
 

@@ -7,6 +7,7 @@
 #include "db/QtDatabase.h"
 #include "db/SqlText.h"
 #include "db/postgres/Libpq.h"
+#include "db/postgres/PostgresCursor.h"
 #include "db/postgres/LibpqApi.h"
 #include "db/postgres/PostgresStatement.h"
 #include "db/postgres/PostgresTempObjects.h"
@@ -63,6 +64,17 @@ TRowSet TPostgresSession::Run(const QString& sql, const QVector<TBoundParam>& pa
     for (const QString& setting : PendingSettings()) Transport.SendAhead(setting);
     const QString text = ImportStatements.RewriteOf(sql);
     return HoldsOneStatement(text) ? Transport.Run(text, params, wantRows) : Transport.RunText(text, params, wantRows);
+}
+
+std::unique_ptr<TRowCursor> TPostgresSession::OpenCursor(const QString& sql, const QVector<TBoundParam>& params) {
+    if (!TravelsThroughLibpq() || !HasStatementText(sql) || !HoldsOneStatement(sql))
+        return TBackendSession::OpenCursor(sql, params);
+    const TObjectsWatch watch(*this, sql);
+    for (const QString& setting : PendingSettings()) Transport.SendAhead(setting);
+    const QString text = ImportStatements.RewriteOf(sql);
+    if (!IsPostgresQuery(text)) return TBackendSession::OpenCursor(sql, params);
+    return std::make_unique<TPostgresCursor>(Transport, QStringLiteral("road_import_rows_%1").arg(++CursorsOpened), text,
+                                             params, Lifetime);
 }
 
 int TPostgresSession::BatchRows() const { return TravelsThroughLibpq() ? PostgresBatchRows : 1; }

@@ -24,6 +24,8 @@ public:
     TPostgresSession(const QSqlDatabase& db, const QString& qtName, int commandTimeout);
 
     TRowSet Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) override;
+    // A query's rows through a cursor of the session fetched in blocks (PostgresCursor.h).
+    std::unique_ptr<TRowCursor> OpenCursor(const QString& sql, const QVector<TBoundParam>& params) override;
     void SetCommandTimeout(int seconds) override;
     void SetLockWait(bool waitForLocks) override;
     bool NoTransactionOpen() const override;
@@ -69,6 +71,8 @@ private:
 
     TPostgresTransport Transport;
     TPostgresImportStatements ImportStatements;
+    const TSessionLifetime Lifetime = std::make_shared<const bool>(true);  // watched by its cursors
+    int CursorsOpened = 0;
     bool TimeoutsPending = true;
     bool WaitsForLocks = true;
 };
