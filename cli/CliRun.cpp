@@ -9,6 +9,9 @@
 #include "cli/TerminalFrontEnd.h"
 #include "cli/TitleSelection.h"
 #include "copier/CopierLog.h"
+#include "db/Backend.h"
+#include "db/BackendRegistry.h"
+#include "db/ConnectionString.h"
 #include "db/DatabaseName.h"
 #include "db/ImportDBModule.h"
 #include "support/EAbort.h"
@@ -29,7 +32,20 @@ public:
     using Exception::Exception;
 };
 
+// Whether the string names its database (a file or a server's database); a server would
+// otherwise take a database of its own choosing (PostgreSQL: the user's name) and answer for it.
+bool NamesDatabase(const QString& connectionString) {
+    try {
+        const TConnectionParams params = ParseConnectionString(connectionString);
+        return !BackendOf(params).DataLinkFields(params).Database.trimmed().isEmpty();
+    } catch (const Exception&) {
+        return true;  // the opening says what is wrong with the string
+    }
+}
+
 void OpenConnection(TADOConnection& connection, const QString& connectionString, int timeout, const QString& role) {
+    if (!NamesDatabase(connectionString))
+        throw ESourceUnusable(QStringLiteral("cannot open the %1 connection: Не задано имя базы данных.").arg(role));
     connection.Close();
     connection.ConnectionString = connectionString;
     connection.CommandTimeout = timeout;

@@ -116,6 +116,12 @@ TEST(CommandLine, ConnectionsThatCannotBeOpenedExitWithTheDriversText) {
     ExpectConnectionError(QStringList{QStringLiteral("--source"), QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb"),
                                       QStringLiteral("--list-titles")},
                           QStringLiteral("source"), QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    // No database named: refused before anything connects (a server would pick one itself).
+    for (const QString& unnamed : {QStringLiteral("Provider=PostgreSQL;Data Source=127.0.0.1:1;User ID=u"),
+                                   QStringLiteral("Provider=SQLOLEDB.1;Data Source=127.0.0.1,1;User ID=u"),
+                                   QStringLiteral("Provider=SQLite;Location=")})
+        ExpectConnectionError(QStringList{QStringLiteral("--source"), unnamed, QStringLiteral("--list-titles")},
+                              QStringLiteral("source"), QStringLiteral("Не задано имя базы данных."));
 }
 
 TEST(CommandLine, UnknownTitleCodeIsAUsageErrorNamingIt) {
