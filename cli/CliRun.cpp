@@ -37,6 +37,8 @@ public:
 bool NamesDatabase(const QString& connectionString) {
     try {
         const TConnectionParams params = ParseConnectionString(connectionString);
+        // Without a provider the opening says how the string was read, which says more.
+        if (!params.Has(QStringLiteral("Provider"))) return true;
         return !BackendOf(params).DataLinkFields(params).Database.trimmed().isEmpty();
     } catch (const Exception&) {
         return true;  // the opening says what is wrong with the string

@@ -7,6 +7,7 @@
 #include "support/MessageKinds.h"
 
 #include <QString>
+#include <exception>
 #include <functional>
 
 using TTableStartProc = std::function<void(const QString& name, int rows, int tableCount, int tableNumber)>;
@@ -24,10 +25,12 @@ extern TLogLineProc OnLogLine;
 // Raised by the row copier after the user stopped the run and the transaction was ended.
 class TExitException : public Exception {
 public:
-    explicit TExitException(const QString& message, bool committed = false)
-        : Exception(message), Committed(committed) {}
+    explicit TExitException(const QString& message, bool committed = false, std::exception_ptr commitRefusal = nullptr)
+        : Exception(message), Committed(committed), CommitRefusal(std::move(commitRefusal)) {}
     // The user chose to keep what was copied, and the commit went through.
     bool Committed;
+    // The user chose to keep it, and the destination refused the commit (Transaction.h).
+    std::exception_ptr CommitRefusal;
 };
 
 // How a front end answers the copier's questions: the window with a centred standard

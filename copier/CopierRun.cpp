@@ -75,7 +75,6 @@ void TImportRun::CreateKeyMaps() {
 int TImportRun::CopyAll() {
     int result = -1;
     bool transactionOpen = false;
-    TakeCommitRefusal();  // one of an earlier run is no concern of this one
     try {
         ExecuteTransactionStatement(Dest, BeginTransactionText);
         transactionOpen = true;
@@ -93,16 +92,17 @@ int TImportRun::CopyAll() {
         transactionOpen = false;
         // A commit that fails saves nothing: the run must not be reported as saved, and the
         // refusal is the run's failure, for the caller to name.
-        if (!EndTransaction(Dest, save)) result = -1;
+        std::exception_ptr refusal;
+        if (!EndTransaction(Dest, save, &refusal)) result = -1;
         Counts.Committed = save && result >= 0;
-        if (save && result < 0) Counts.Failure = TakeCommitRefusal();
+        if (refusal) Counts.Failure = refusal;
     } catch (const TExitException& e) {
         // The user's stop has ended the transaction already; a "save" then that the commit
         // refused is the run's failure.
         LogCopierLine(e.message());
         result = -1;
         Counts.Committed = e.Committed;
-        if (std::exception_ptr refusal = TakeCommitRefusal()) Counts.Failure = refusal;
+        if (e.CommitRefusal) Counts.Failure = e.CommitRefusal;
     } catch (const Exception& e) {
         LogCopierLine(e.message());
         result = -1;

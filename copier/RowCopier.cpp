@@ -281,8 +281,9 @@ void TTableCopier::AskAfterUserStop() {
     } catch (const std::exception& e) {
         LogCopierLine(QString::fromUtf8(e.what()));
     }
-    const bool ended = EndTransaction(Dest, save);
-    throw TExitException(StoppedMessage, save && ended);
+    std::exception_ptr refusal;
+    const bool ended = EndTransaction(Dest, save, &refusal);
+    throw TExitException(StoppedMessage, save && ended, refusal);
 }
 
 void TTableCopier::CountHandledRow(int sourceKey, int destKey) {

@@ -33,11 +33,8 @@ bool TryTransactionStatement(TADOConnection& dest, const QString& statement) {
     return false;
 }
 
-// The refused commit of the run on this thread, until the run takes it.
-thread_local std::exception_ptr CommitRefusal;
-
 // Runs the COMMIT; a refusal is logged and kept, naming the connection that refused it.
-bool TryCommit(TADOConnection& dest) {
+bool TryCommit(TADOConnection& dest, std::exception_ptr* kept) {
     QString reason;
     const TStatementRunner* connection = &dest;
     try {
@@ -54,7 +51,7 @@ bool TryCommit(TADOConnection& dest) {
     LogCopierLine(reason);
     ECommitRefused refused(CommitTransactionText + QStringLiteral(" не выполнен: ") + reason);
     refused.Connection = connection;
-    CommitRefusal = std::make_exception_ptr(refused);
+    if (kept) *kept = std::make_exception_ptr(refused);
     return false;
 }
 
@@ -67,9 +64,9 @@ bool RollBackOpenTransaction(TADOConnection& dest) {
 
 }  // namespace
 
-bool EndTransaction(TADOConnection& dest, bool commit) {
+bool EndTransaction(TADOConnection& dest, bool commit, std::exception_ptr* refusal) {
     if (!commit) return RollBackOpenTransaction(dest);
-    if (TryCommit(dest)) return true;
+    if (TryCommit(dest, refusal)) return true;
     // A commit that failed may leave the transaction open; it must not outlive the run.
     if (dest.NoTransactionOpen())
         LogCopierLine(QStringLiteral("COMMIT TRANSACTION; не выполнен, транзакция отменена сервером, "
@@ -78,12 +75,6 @@ bool EndTransaction(TADOConnection& dest, bool commit) {
         LogCopierLine(QStringLiteral("COMMIT TRANSACTION; не выполнен, транзакция отменена (ROLLBACK TRANSACTION;), "
                                      "изменения НЕ ВНЕСЕНЫ в базу"));
     return false;
-}
-
-std::exception_ptr TakeCommitRefusal() {
-    std::exception_ptr refusal = CommitRefusal;
-    CommitRefusal = nullptr;
-    return refusal;
 }
 
 void RollBackFailedRun(TADOConnection& dest) {

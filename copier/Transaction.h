@@ -26,13 +26,9 @@ extern const QString RollbackTransactionText;  // "ROLLBACK TRANSACTION;"
 void ExecuteTransactionStatement(TADOConnection& dest, const QString& statement);
 
 // Commits or rolls back. A failure is logged; a failed commit is followed by a rollback of
-// whatever is still open, and kept as an ECommitRefused for TakeCommitRefusal. Returns
-// whether the chosen statement took effect. Never raises.
-bool EndTransaction(TADOConnection& dest, bool commit);
-
-// The refusal of the last commit that EndTransaction tried on this thread, handed over once
-// (then forgotten); null when none was refused since the last call.
-std::exception_ptr TakeCommitRefusal();
+// whatever is still open, and, when refusal is given, kept there as an ECommitRefused.
+// Returns whether the chosen statement took effect. Never raises.
+bool EndTransaction(TADOConnection& dest, bool commit, std::exception_ptr* refusal = nullptr);
 
 // After a run that failed with its transaction open: rolls it back and logs that it did.
 // Never raises.
