@@ -26,6 +26,13 @@ QString CacheKey(const QString& table, int key) { return table + QLatin1Char('|'
 void CollectReferences(const TCopyPlan& plan, const TADOQuery& source, const TKeyMaps& keyMaps, int rowsAhead,
                        QStringList& tables, QHash<QString, QVector<int>>& keys) {
     QSet<QString> seen;
+    // A row of the table itself that the window holds is copied by the call's own loop, not
+    // pulled in: read ahead, it would never be taken (a part of the object before it).
+    for (int r = 0; r < rowsAhead; ++r) {
+        bool ok = false;
+        const int key = source.RowAhead(r)[0].toInt(&ok);
+        if (ok) seen.insert(CacheKey(plan.Table, key));
+    }
     int destKey = 0;
     for (int r = 0; r < rowsAhead; ++r) {
         const QVector<QVariant>& row = source.RowAhead(r);
