@@ -16,3 +16,8 @@ QString PostgresSameName(const QString& column, const QString& name);
 // The condition that the pg_class row under alias is a table an unquoted name reaches: an
 // ordinary or partitioned table found first on the search path, outside the system catalogue.
 QString PostgresUserTable(const QString& alias);
+
+// Leads the catalogue questions that the copier asks again and again with nothing in between
+// (a table's key, its references column by column): the session answers such a repeat from its
+// last answer (PostgresSession.h).
+inline const QString PostgresRepeatedQuestion = QStringLiteral("/* catalogue */ ");

@@ -38,7 +38,7 @@ bool TPostgresDialect::IsRegularName(const QString& name) const {
 }
 
 QString TPostgresDialect::PrimaryKeyStatement(const QString& table) const {
-    return QStringLiteral(
+    return PostgresRepeatedQuestion + QStringLiteral(
                "select a.attname as \"Column_name\" from pg_index i "
                "join pg_class c on c.oid = i.indrelid "
                "join pg_attribute a on a.attrelid = i.indrelid and a.attnum = any(i.indkey) "
@@ -51,7 +51,7 @@ QString TPostgresDialect::PrimaryKeyStatement(const QString& table) const {
 // (PostgresTempObjects.h), ordered as sp_fkeys orders its rows: by the referenced table,
 // then key position.
 QString TPostgresDialect::ForeignKeysStatement(const QString& table) const {
-    return QStringLiteral(
+    return PostgresRepeatedQuestion + QStringLiteral(
                "select fkcolumn_name, pktable_name from (select a.attname::text as fkcolumn_name, "
                "rc.relname::text as pktable_name, 0 as added, k.conname::text as key, "
                "array_position(k.conkey, a.attnum)::bigint as position from pg_constraint k "

@@ -7,6 +7,7 @@
 #include "db/QtDatabase.h"
 #include "db/SqlText.h"
 #include "db/postgres/Libpq.h"
+#include "db/postgres/PostgresCatalogue.h"
 #include "db/postgres/PostgresCursor.h"
 #include "db/postgres/LibpqApi.h"
 #include "db/postgres/PostgresStatement.h"
@@ -56,6 +57,16 @@ TRowSet TPostgresSession::AskSession(const QString& sql) {
 
 TRowSet TPostgresSession::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
     if (!HasStatementText(sql)) throw EDatabaseError(QStringLiteral("Текст команды не задан"));
+    const bool repeatable = wantRows && params.isEmpty() && sql.startsWith(PostgresRepeatedQuestion);
+    if (repeatable && sql == LastQuestion) return LastAnswer;
+    LastQuestion.clear();
+    if (!repeatable) return RunText(sql, params, wantRows);
+    LastAnswer = RunText(sql, params, wantRows);
+    LastQuestion = sql;
+    return LastAnswer;
+}
+
+TRowSet TPostgresSession::RunText(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
     const TObjectsWatch watch(*this, sql);
     if (!TravelsThroughLibpq()) {
         for (const QString& setting : PendingSettings()) ExecuteOnDatabase(Db, setting);
@@ -67,6 +78,7 @@ TRowSet TPostgresSession::Run(const QString& sql, const QVector<TBoundParam>& pa
 }
 
 std::unique_ptr<TRowCursor> TPostgresSession::OpenCursor(const QString& sql, const QVector<TBoundParam>& params) {
+    LastQuestion.clear();
     if (!TravelsThroughLibpq() || !HasStatementText(sql) || !HoldsOneStatement(sql))
         return TBackendSession::OpenCursor(sql, params);
     const TObjectsWatch watch(*this, sql);
@@ -80,6 +92,7 @@ std::unique_ptr<TRowCursor> TPostgresSession::OpenCursor(const QString& sql, con
 int TPostgresSession::BatchRows() const { return TravelsThroughLibpq() ? PostgresBatchRows : 1; }
 
 QVector<TRowSet> TPostgresSession::RunBatch(const QVector<TBatchStatement>& statements) {
+    LastQuestion.clear();
     if (!TravelsThroughLibpq()) return TBackendSession::RunBatch(statements);
     const TObjectsWatch watch(*this, QString());
     for (const QString& setting : PendingSettings()) Transport.SendAhead(setting);

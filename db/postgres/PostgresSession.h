@@ -12,7 +12,9 @@
 // fires first and a wait for a lock could not be told from a slow statement; a wait that ran
 // out fails with SQLSTATE 55P03: EDatabaseInUse. Values are read as the server holds them
 // (PostgresValueReading.h). The statements that meet the import's GUID columns and section
-// links, which live in the session, are rewritten (PostgresImportStatements.h).
+// links, which live in the session, are rewritten (PostgresImportStatements.h). A catalogue
+// question asked again with no statement of the session in between is answered from the
+// answer before (PostgresCatalogue.h): the copier asks a table's references once per column.
 
 #include "db/QtSession.h"
 #include "db/postgres/Libpq.h"
@@ -68,11 +70,15 @@ private:
     };
     // A statement of the session's own, with its rows.
     TRowSet AskSession(const QString& sql);
+    // Run without the repeated catalogue question's memory.
+    TRowSet RunText(const QString& sql, const QVector<TBoundParam>& params, bool wantRows);
 
     TPostgresTransport Transport;
     TPostgresImportStatements ImportStatements;
     const TSessionLifetime Lifetime = std::make_shared<const bool>(true);  // watched by its cursors
     int CursorsOpened = 0;
+    QString LastQuestion;  // the catalogue question that ran last, when nothing ran since
+    TRowSet LastAnswer;
     bool TimeoutsPending = true;
     bool WaitsForLocks = true;
 };
