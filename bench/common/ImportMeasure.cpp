@@ -94,3 +94,13 @@ long PeakOf(const std::vector<TMeasurement>& measurements) {
     for (const TMeasurement& measurement : measurements) peak = qMax(peak, measurement.Best.PeakKb);
     return peak;
 }
+
+std::vector<TMeasurement> TitleImports(const TDatabases& databases, int titles, TImportPlans& plans) {
+    const TDatabases* d = &databases;
+    TImportPlans* p = &plans;
+    return {
+        {"import", [=] { return MeasureImport(d->Source, d->WorkCopy(d->Dest), titles, p->Import); }, {}},
+        {"large dest", [=] { return MeasureImport(d->Source, d->WorkCopy(d->LargeDest), titles, p->LargeDest); }, {}},
+        {"large source", [=] { return MeasureImport(d->LargeSource, d->WorkCopy(d->Dest), titles, p->LargeSource); }, {}},
+    };
+}

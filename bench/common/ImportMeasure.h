@@ -6,7 +6,7 @@
 #include <vector>
 
 class TADOConnection;
-struct TImportPlan;
+#include "titles/ImportPlan.h"
 
 struct TMeasure {
     long long Rows = 0;
@@ -42,6 +42,15 @@ struct TMeasurement {
 // programs on the machine only ever make one slower, and the rounds spread what they do over
 // all measurements alike, so that the ratios hold still.
 void MeasureInRounds(int rounds, std::vector<TMeasurement>& measurements);
+
+// The plans the three imports of the databases leave, for the measurements made after them.
+struct TImportPlans {
+    TImportPlan Import, LargeDest, LargeSource;
+};
+// "import", "large dest" and "large source": the titles 1..titles from the source into the
+// destination, into the large destination, and from the large source. The databases and
+// the plans must outlive the measurements.
+std::vector<TMeasurement> TitleImports(const TDatabases& databases, int titles, TImportPlans& plans);
 const TMeasure& Result(const std::vector<TMeasurement>& measurements, const char* name);
 long PeakOf(const std::vector<TMeasurement>& measurements);
 double PerRow(const TMeasure& measure);

@@ -1,5 +1,6 @@
 #include "common/PostgresBench.h"
 
+#include "common/BenchQueries.h"
 #include "common/ImportMeasure.h"
 #include "common/PostgresSample.h"
 #include "common/PostgresUntouched.h"
@@ -15,36 +16,14 @@
 
 namespace {
 
-QVariant Scalar(const QString& connection, const QString& sql) {
-    TADOConnection db;
-    db.ConnectionString = connection;
-    db.Open();
-    TADOQuery query(&db);
-    query.SetSQL(sql);
-    query.Open();
-    return query.Eof() ? QVariant() : query.Fields(0).Value();
-}
-
 bool DatabaseExists(const QString& server, const QString& name) {
-    return Scalar(server + QStringLiteral(";Location=postgres"),
+    return BenchScalar(server + QStringLiteral(";Location=postgres"),
                   QStringLiteral("select count(*) from pg_database where datname = '%1'").arg(name))
                .toLongLong() > 0;
 }
 
 long long DatabaseSize(const QString& connection) {
-    return Scalar(connection, QStringLiteral("select pg_database_size(current_database())")).toLongLong();
-}
-
-QStringList Rows(const QString& connection, const QString& sql) {
-    TADOConnection db;
-    db.ConnectionString = connection;
-    db.Open();
-    TADOQuery query(&db);
-    query.SetSQL(sql);
-    query.Open();
-    QStringList rows;
-    for (; !query.Eof(); query.Next()) rows << query.Fields(0).AsString() + QLatin1Char('|') + query.Fields(1).AsString();
-    return rows;
+    return BenchScalar(connection, QStringLiteral("select pg_database_size(current_database())")).toLongLong();
 }
 
 // The database of the name, made by make under another name and renamed when complete, or
@@ -73,19 +52,12 @@ QString BenchDatabase(const QString& server, const QString& name,
 QString IndexedSample(const QString& server, const QString& name) {
     return BenchDatabase(server, name + QStringLiteral("_indexed"), [&](const QString& partial) {
         const QString copy = CopyPostgresDatabase(server, name, partial);
-        TADOConnection db;
-        db.ConnectionString = copy;
-        db.CommandTimeout = 0;
-        db.Open();
-        for (const QString& pair : Rows(copy, QStringLiteral("select distinct c.relname, a.attname from pg_constraint k "
-                                                             "join pg_class c on c.oid = k.conrelid join pg_attribute a "
-                                                             "on a.attrelid = k.conrelid and a.attnum = k.conkey[1] "
-                                                             "where k.contype = 'f'"))) {
-            TADOQuery index(&db);
-            index.SetSQL(QStringLiteral("CREATE INDEX ON %1 (%2)")
-                             .arg(pair.section(QLatin1Char('|'), 0, 0), pair.section(QLatin1Char('|'), 1, 1)));
-            index.ExecSQL();
-        }
+        for (const QString& pair : BenchRows(copy, QStringLiteral("select distinct c.relname, a.attname from pg_constraint k "
+                                                                  "join pg_class c on c.oid = k.conrelid join pg_attribute a "
+                                                                  "on a.attrelid = k.conrelid and a.attnum = k.conkey[1] "
+                                                                  "where k.contype = 'f'")))
+            BenchExecute(copy, QStringLiteral("CREATE INDEX ON %1 (%2)")
+                                   .arg(pair.section(QLatin1Char('|'), 0, 0), pair.section(QLatin1Char('|'), 1, 1)));
     });
 }
 
@@ -128,16 +100,8 @@ void MeasurePostgres(const TBenchOptions& options) {
     std::printf("PostgreSQL: import of %d titles of %d rows; destination of %d titles; large ones %d times larger\n",
                 options.Titles, options.Rows, options.DestTitles, options.Scale);
     const long long sizeBefore = DatabaseSize(databases.LargeSource);
-    TImportPlan plan, largeDestPlan, largeSourcePlan;
-    std::vector<TMeasurement> measurements = {
-        {"import", [&] { return MeasureImport(databases.Source, databases.WorkCopy(databases.Dest), options.Titles, plan); }, {}},
-        {"large dest", [&] {
-             return MeasureImport(databases.Source, databases.WorkCopy(databases.LargeDest), options.Titles, largeDestPlan);
-         }, {}},
-        {"large source", [&] {
-             return MeasureImport(databases.LargeSource, databases.WorkCopy(databases.Dest), options.Titles, largeSourcePlan);
-         }, {}},
-    };
+    TImportPlans plans;
+    std::vector<TMeasurement> measurements = TitleImports(databases, options.Titles, plans);
     const QString indexed =
         IndexedSample(options.Postgres, PostgresBenchSampleName(QStringLiteral("source"), options.Titles, options.Rows));
     const QString largeIndexed = IndexedSample(

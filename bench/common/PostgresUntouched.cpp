@@ -1,9 +1,8 @@
 #include "common/PostgresUntouched.h"
 
+#include "common/BenchQueries.h"
 #include "common/PostgresSample.h"
 
-#include "db/ADOConnection.h"
-#include "db/ADOQuery.h"
 #include "db/ConnectionString.h"
 
 #include <QProcess>
@@ -25,42 +24,17 @@ const TEnding Endings[] = {
     {"dest ended", "yes", TEnding::DestEnded, false}, {"source ended", "yes", TEnding::SourceEnded, false},
 };
 
-QStringList Rows(const QString& connection, const QString& sql) {
-    TADOConnection db;
-    db.ConnectionString = connection;
-    db.Open();
-    TADOQuery query(&db);
-    query.SetSQL(sql);
-    query.Open();
-    QStringList rows;
-    for (; !query.Eof(); query.Next()) {
-        QStringList values;
-        for (int i = 0; i < query.FieldCount(); ++i) values << query.Fields(i).AsString();
-        rows << values.join(QLatin1Char('|'));
-    }
-    return rows;
-}
-
-void Execute(const QString& connection, const QString& sql) {
-    TADOConnection db;
-    db.ConnectionString = connection;
-    db.Open();
-    TADOQuery query(&db);
-    query.SetSQL(sql);
-    query.ExecSQL();
-}
-
 // Every row of the catalogue that describes the schema public, sorted.
 QStringList Catalogue(const QString& connection) {
     const QString inPublic = QStringLiteral("c.relnamespace = 'public'::regnamespace");
     QStringList rows =
-        Rows(connection, QStringLiteral("select 'class', c.relname, c.relkind, c.relnatts from pg_class c where ") + inPublic) +
-        Rows(connection, QStringLiteral("select 'attribute', c.relname, a.attnum, a.attname, a.atttypid, a.attisdropped "
+        BenchRows(connection, QStringLiteral("select 'class', c.relname, c.relkind, c.relnatts from pg_class c where ") + inPublic) +
+        BenchRows(connection, QStringLiteral("select 'attribute', c.relname, a.attnum, a.attname, a.atttypid, a.attisdropped "
                                         "from pg_attribute a join pg_class c on c.oid = a.attrelid where a.attnum > 0 and ") +
                              inPublic) +
-        Rows(connection, QStringLiteral("select 'index', c.relname, pg_get_indexdef(i.indexrelid) from pg_index i "
+        BenchRows(connection, QStringLiteral("select 'index', c.relname, pg_get_indexdef(i.indexrelid) from pg_index i "
                                         "join pg_class c on c.oid = i.indexrelid where ") + inPublic) +
-        Rows(connection, QStringLiteral("select 'constraint', c.relname, k.conname, pg_get_constraintdef(k.oid) "
+        BenchRows(connection, QStringLiteral("select 'constraint', c.relname, k.conname, pg_get_constraintdef(k.oid) "
                                         "from pg_constraint k join pg_class c on c.oid = k.conrelid where ") + inPublic);
     rows.sort();
     return rows;
@@ -80,7 +54,7 @@ QString FirstDifference(const QStringList& before, const QStringList& now) {
 }
 
 void EndSessionsOf(const QString& server, const QString& connection) {
-    Execute(server + QStringLiteral(";Location=postgres"),
+    BenchExecute(server + QStringLiteral(";Location=postgres"),
             QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname = '%1' and "
                            "application_name = 'road-import'")
                 .arg(ParseConnectionString(connection).Location()));
@@ -98,9 +72,9 @@ bool WaitForLine(QProcess& process, const QString& prefix) {
 
 // A destination that refuses every title at its commit: the run fails after its copy.
 void RefuseCommits(const QString& dest) {
-    Execute(dest, QStringLiteral("create function road_bench_refuse() returns trigger language plpgsql as "
+    BenchExecute(dest, QStringLiteral("create function road_bench_refuse() returns trigger language plpgsql as "
                                  "$$ begin raise exception 'title refused'; end $$"));
-    Execute(dest, QStringLiteral("create constraint trigger road_bench_refuse after insert on Титул deferrable "
+    BenchExecute(dest, QStringLiteral("create constraint trigger road_bench_refuse after insert on Титул deferrable "
                                  "initially deferred for each row execute function road_bench_refuse()"));
 }
 

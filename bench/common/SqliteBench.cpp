@@ -129,17 +129,9 @@ void MeasureSqlite(const TBenchOptions& options, const QString& dir) {
     const TDatabases databases = SqliteDatabases(options, dir);
     std::printf("SQLite: import of %d titles of %d rows; destination of %d titles; large ones %d times larger\n",
                 options.Titles, options.Rows, options.DestTitles, options.Scale);
-    TImportPlan plan, largeDestPlan, largeSourcePlan;
-    std::vector<TMeasurement> measurements = {
-        {"import", [&] { return MeasureImport(databases.Source, databases.WorkCopy(databases.Dest), options.Titles, plan); }, {}},
-        {"large dest", [&] {
-             return MeasureImport(databases.Source, databases.WorkCopy(databases.LargeDest), options.Titles, largeDestPlan);
-         }, {}},
-        {"large source", [&] {
-             return MeasureImport(databases.LargeSource, databases.WorkCopy(databases.Dest), options.Titles, largeSourcePlan);
-         }, {}},
-    };
-    AddSqliteMeasurements(options, dir, databases, plan, largeSourcePlan, measurements);
+    TImportPlans plans;
+    std::vector<TMeasurement> measurements = TitleImports(databases, options.Titles, plans);
+    AddSqliteMeasurements(options, dir, databases, plans.Import, plans.LargeSource, measurements);
     MeasureInRounds(options.Repeat, measurements);
     QFile::remove(QDir(dir).filePath(QStringLiteral("work.db")));
     PrintSqliteRatios(measurements);

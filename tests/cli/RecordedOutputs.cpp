@@ -1,5 +1,6 @@
 #include "cli/RecordedOutputs.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -22,6 +23,20 @@ void WriteText(const QString& path, const QString& text) {
 QString RunTranscript(const TToolRun& run) {
     return run.Out.join(QLatin1Char('\n')) + QStringLiteral("\n## standard error\n") + run.Err +
            QStringLiteral("## exit status %1\n").arg(run.ExitCode);
+}
+
+QString WithBlobsDigested(const QString& text, const QString& blob, const QString& prefix) {
+    const QRegularExpression pattern(blob);
+    QString digested;
+    qsizetype last = 0;
+    for (auto match = pattern.globalMatch(text); match.hasNext();) {
+        const QRegularExpressionMatch value = match.next();
+        digested += text.mid(last, value.capturedStart() - last) + prefix + QStringLiteral("sha1:") +
+                    QString::fromLatin1(QCryptographicHash::hash(value.captured(1).toLatin1(), QCryptographicHash::Sha1).toHex()) +
+                    QLatin1Char('\'');
+        last = value.capturedEnd();
+    }
+    return digested + text.mid(last);
 }
 
 QString LogWithoutTimes(const QString& path) {

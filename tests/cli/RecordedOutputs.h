@@ -13,6 +13,10 @@
 // What the runner wrote and its exit status, as one text.
 QString RunTranscript(const TToolRun& run);
 
+// The text with each binary value that blob matches (its group 1 the value's hex digits)
+// written as prefix + "sha1:" + the digest of those digits + "'".
+QString WithBlobsDigested(const QString& text, const QString& blob, const QString& prefix);
+
 // The log as a run left it, without its time stamps and CR.
 QString LogWithoutTimes(const QString& path);
 

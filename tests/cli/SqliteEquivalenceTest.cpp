@@ -8,7 +8,6 @@
 #include "cli/RecordedOutputs.h"
 #include "common/TestFiles.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -19,18 +18,8 @@ namespace {
 QString Dump(const QString& path) {
     const TToolRun run = RunTool(QStringLiteral("sqlite3"), {path, QStringLiteral(".dump")});
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
-    static const QRegularExpression blob(QStringLiteral("X'([0-9a-f]*)'"));
-    QString text = run.Out.join(QLatin1Char('\n'));
-    QString digested;
-    qsizetype last = 0;
-    for (auto match = blob.globalMatch(text); match.hasNext();) {
-        const QRegularExpressionMatch value = match.next();
-        digested += text.mid(last, value.capturedStart() - last) + QStringLiteral("X'sha1:") +
-                    QString::fromLatin1(QCryptographicHash::hash(value.captured(1).toLatin1(), QCryptographicHash::Sha1).toHex()) +
-                    QLatin1Char('\'');
-        last = value.capturedEnd();
-    }
-    return digested + text.mid(last) + QLatin1Char('\n');
+    return WithBlobsDigested(run.Out.join(QLatin1Char('\n')), QStringLiteral("X'([0-9a-f]*)'"), QStringLiteral("X'")) +
+           QLatin1Char('\n');
 }
 
 struct TRunCase {

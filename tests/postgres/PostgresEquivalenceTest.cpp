@@ -11,25 +11,13 @@
 #include "common/PostgresTestServer.h"
 #include "db/ConnectionString.h"
 
-#include <QCryptographicHash>
-#include <QRegularExpression>
 
 namespace {
 
 // The content dump with each long binary value by its digest.
 QString Dump(const QString& connection) {
-    static const QRegularExpression blob(QStringLiteral("x'([0-9a-f]{64,})'"));
-    QString text = TPostgresInspector(connection).ContentDump();
-    QString digested;
-    qsizetype last = 0;
-    for (auto match = blob.globalMatch(text); match.hasNext();) {
-        const QRegularExpressionMatch value = match.next();
-        digested += text.mid(last, value.capturedStart() - last) + QStringLiteral("x'sha1:") +
-                    QString::fromLatin1(QCryptographicHash::hash(value.captured(1).toLatin1(), QCryptographicHash::Sha1).toHex()) +
-                    QLatin1Char('\'');
-        last = value.capturedEnd();
-    }
-    return digested + text.mid(last);
+    return WithBlobsDigested(TPostgresInspector(connection).ContentDump(), QStringLiteral("x'([0-9a-f]{64,})'"),
+                             QStringLiteral("x'"));
 }
 
 struct TRunCase {
