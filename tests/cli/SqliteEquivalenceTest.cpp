@@ -9,7 +9,6 @@
 #include "common/TestFiles.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
