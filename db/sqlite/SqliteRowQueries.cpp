@@ -11,11 +11,14 @@ namespace {
 
 // Statements kept per connection; past this many they are all finalized and prepared anew.
 constexpr int MaxPrepared = 256;
+// Idle statements of cursors kept per connection, likewise.
+constexpr int MaxIdleCursorStatements = 64;
 
 }  // namespace
 
 TSqliteRowQueries::~TSqliteRowQueries() {
     for (sqlite3_stmt* statement : Prepared) sqlite3_finalize(statement);
+    for (sqlite3_stmt* statement : IdleCursorStatements) sqlite3_finalize(statement);
     for (TSqliteRowCursor* cursor : std::as_const(Cursors)) {
         sqlite3_finalize(cursor->Statement);
         cursor->Statement = nullptr;
@@ -25,7 +28,9 @@ TSqliteRowQueries::~TSqliteRowQueries() {
 }
 
 void TSqliteRowQueries::InterruptCursors() {
+    FinalizeIdle();
     for (TSqliteRowCursor* cursor : std::as_const(Cursors)) {
+        Columns.remove(cursor->Statement);
         sqlite3_finalize(cursor->Statement);
         cursor->Statement = nullptr;
         cursor->Interrupted = cursor->HaveRow;
@@ -36,7 +41,51 @@ void TSqliteRowQueries::InterruptCursors() {
 TSqliteRowCursor::~TSqliteRowCursor() {
     if (!Owner) return;
     Owner->Cursors.remove(this);
-    sqlite3_finalize(Statement);
+    if (Statement) Owner->ReturnCursorStatement(Text, Statement);
+}
+
+void TSqliteRowQueries::FinalizeIdle() {
+    for (sqlite3_stmt* statement : std::as_const(IdleCursorStatements)) {
+        Columns.remove(statement);
+        sqlite3_finalize(statement);
+    }
+    IdleCursorStatements.clear();
+}
+
+// Reset, it holds no lock and no result; a pointer finalized may come back for another
+// statement, so its columns go with it.
+void TSqliteRowQueries::ReturnCursorStatement(const QString& text, sqlite3_stmt* statement) {
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    if (IdleCursorStatements.size() >= MaxIdleCursorStatements) FinalizeIdle();
+    IdleCursorStatements.insert(text, statement);
+}
+
+sqlite3_stmt* TSqliteRowQueries::CursorStatementOf(const QString& text, TSqliteFailure& failure) {
+    const auto idle = IdleCursorStatements.find(text);
+    if (idle != IdleCursorStatements.end()) {
+        sqlite3_stmt* statement = idle.value();
+        IdleCursorStatements.erase(idle);
+        return statement;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(Handle, utf8.constData(), static_cast<int>(utf8.size()), &statement, nullptr) != SQLITE_OK) {
+        failure = FailureNow();
+        sqlite3_finalize(statement);
+        return nullptr;
+    }
+    return statement;
+}
+
+const QVector<TColumnInfo>& TSqliteRowQueries::ColumnsOf(sqlite3_stmt* statement) {
+    const int preparations = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_REPREPARE, 0);
+    TKnownColumns& known = Columns[statement];
+    if (known.Preparations != preparations) {
+        known.Columns = SqliteStatementColumns(statement);
+        known.Preparations = preparations;
+    }
+    return known.Columns;
 }
 
 bool TSqliteRowCursor::Step(TSqliteFailure& failure) {
@@ -63,19 +112,14 @@ bool TSqliteRowCursor::Next(QVector<QVariant>& row, TSqliteFailure& failure) {
 TSqliteFailure TSqliteRowQueries::OpenCursor(const QString& positionalText, const QVector<QVariant>& values,
                                              std::unique_ptr<TSqliteRowCursor>& cursor) {
     TSqliteFailure failure;
-    const QByteArray utf8 = positionalText.toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(Handle, utf8.constData(), static_cast<int>(utf8.size()), &statement, nullptr) != SQLITE_OK) {
-        failure = FailureNow();
-        sqlite3_finalize(statement);
-        return failure;
-    }
+    sqlite3_stmt* statement = CursorStatementOf(positionalText, failure);
+    if (!statement) return failure;
     for (int i = 0; i < values.size(); ++i) Bind(statement, i + 1, values[i]);
-    cursor.reset(new TSqliteRowCursor(*this, statement));
+    cursor.reset(new TSqliteRowCursor(*this, statement, positionalText));
     Cursors.insert(cursor.get());
     // The columns are read after the first step, as Run reads them.
     cursor->Step(failure);
-    cursor->ColumnInfo = SqliteStatementColumns(statement);
+    cursor->ColumnInfo = ColumnsOf(statement);
     if (failure.Code != 0) cursor.reset();
     return failure;
 }
@@ -87,7 +131,10 @@ TSqliteFailure TSqliteRowQueries::FailureNow() const {
 sqlite3_stmt* TSqliteRowQueries::StatementOf(const QString& text, TSqliteFailure& failure) {
     if (sqlite3_stmt* kept = Prepared.value(text)) return kept;
     if (Prepared.size() >= MaxPrepared) {
-        for (sqlite3_stmt* statement : Prepared) sqlite3_finalize(statement);
+        for (sqlite3_stmt* statement : std::as_const(Prepared)) {
+            Columns.remove(statement);
+            sqlite3_finalize(statement);
+        }
         Prepared.clear();
     }
     const QByteArray utf8 = text.toUtf8();
@@ -181,7 +228,7 @@ TSqliteFailure TSqliteRowQueries::Run(const QString& positionalText, const QVect
         if (columns < 0) {
             columns = sqlite3_column_count(statement);
             returnedRows = columns > 0;
-            if (returnedRows) rows.Columns = SqliteStatementColumns(statement);
+            if (returnedRows) rows.Columns = ColumnsOf(statement);
         }
         if (code == SQLITE_DONE) break;
         QVector<QVariant> row;

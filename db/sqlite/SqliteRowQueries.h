@@ -26,9 +26,10 @@ struct TSqliteFailure {
 
 class TSqliteRowQueries;
 
-// A statement stepped as its rows are read: prepared for it alone, since a statement that is
-// kept and reset for the next run of its text must not be under way. Finalized with the cursor,
-// or when the connection's statements are (the cursor then reads as ended).
+// A statement stepped as its rows are read: one of its own, since a statement that is kept and
+// reset for the next run of its text must not be under way. Handed back reset when the cursor
+// goes, for the next cursor of the same text; finalized when the connection's statements are
+// (the cursor then reads as ended).
 class TSqliteRowCursor {
 public:
     ~TSqliteRowCursor();
@@ -42,12 +43,14 @@ public:
 
 private:
     friend class TSqliteRowQueries;
-    TSqliteRowCursor(TSqliteRowQueries& owner, sqlite3_stmt* statement) : Owner(&owner), Statement(statement) {}
+    TSqliteRowCursor(TSqliteRowQueries& owner, sqlite3_stmt* statement, const QString& text)
+        : Owner(&owner), Statement(statement), Text(text) {}
     // Steps once; whether a row is at hand.
     bool Step(TSqliteFailure& failure);
 
     TSqliteRowQueries* Owner;
     sqlite3_stmt* Statement;
+    QString Text;  // the statement goes back to its owner's idle ones under it
     QVector<TColumnInfo> ColumnInfo;
     bool HaveRow = false;      // a row stepped to and not read yet
     bool Interrupted = false;  // finalized before its last row was read
@@ -74,6 +77,13 @@ public:
 private:
     friend class TSqliteRowCursor;
     sqlite3_stmt* StatementOf(const QString& text, TSqliteFailure& failure);
+    // A cursor's statement of that text: an idle one, or one prepared for it.
+    sqlite3_stmt* CursorStatementOf(const QString& text, TSqliteFailure& failure);
+    void ReturnCursorStatement(const QString& text, sqlite3_stmt* statement);
+    // The result columns, read once per preparation of the statement (SQLite prepares a
+    // statement again by itself when the schema it read has changed).
+    const QVector<TColumnInfo>& ColumnsOf(sqlite3_stmt* statement);
+    void FinalizeIdle();
     void Bind(sqlite3_stmt* statement, int index, const QVariant& value) const;
     static QVariant ColumnValue(sqlite3_stmt* statement, int column);
     static void ReadRow(sqlite3_stmt* statement, int columns, QVector<QVariant>& row);
@@ -81,5 +91,11 @@ private:
 
     sqlite3* Handle;
     QHash<QString, sqlite3_stmt*> Prepared;
+    QMultiHash<QString, sqlite3_stmt*> IdleCursorStatements;
+    struct TKnownColumns {
+        int Preparations = -1;
+        QVector<TColumnInfo> Columns;
+    };
+    QHash<sqlite3_stmt*, TKnownColumns> Columns;
     QSet<TSqliteRowCursor*> Cursors;  // open, finalized with the connection's statements
 };

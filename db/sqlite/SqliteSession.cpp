@@ -16,6 +16,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <climits>
+#include <functional>
 
 namespace {
 
@@ -30,6 +31,17 @@ constexpr int SqliteIoError = 10;
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteFull = 13;
 constexpr int SqliteNotADatabase = 26;
+
+// Texts whose analyses a session keeps; past this many they are made afresh.
+constexpr int MaxKeptTexts = 4096;
+
+template <typename T>
+const T& Remembered(QHash<QString, T>& kept, const QString& text, const std::function<T()>& make) {
+    const auto found = kept.constFind(text);
+    if (found != kept.constEnd()) return *found;
+    if (kept.size() >= MaxKeptTexts) kept.clear();
+    return *kept.insert(text, make());
+}
 
 // The primary result code of an error (an extended code keeps it in its low byte), or -1.
 int PrimaryCodeOf(const QSqlError& error) {
@@ -124,7 +136,7 @@ std::unique_ptr<TRowCursor> TSqliteSession::OpenCursor(const QString& sql, const
     QVector<TBoundParam> bound;
     if (!RowQueries || !HasStatementText(sql) || !HoldsOneStatement(sql) || !TextForHandle(sql, params, text, bound))
         return TBackendSession::OpenCursor(sql, params);
-    const TPositionalText positional = ToPositionalPlaceholders(text);
+    const TPositionalText positional = PositionalOf(text);
     std::unique_ptr<TSqliteRowCursor> cursor;
     TSqliteFailure failure;
     {
@@ -151,14 +163,19 @@ void TSqliteSession::RunStatement(const QString& text, const QVector<TBoundParam
     for (const TBoundParam& param : params)
         if (IsRawText(param.Value)) rawNames << param.Name;
     const QString statement = rawNames.isEmpty() ? text : WithTextCasts(text, rawNames);
-    if (wantRows && RowQueries) RunForRows(statement, params, result);
+    if (RowQueries) RunOnHandle(statement, params, wantRows, result);
     else TQtSession::RunStatement(statement, params, wantRows, result);
 }
 
-void TSqliteSession::RunForRows(const QString& text, const QVector<TBoundParam>& params, TRunResult& result) {
+TPositionalText TSqliteSession::PositionalOf(const QString& text) {
+    return Remembered<TPositionalText>(Positional, text, [&] { return ToPositionalPlaceholders(text); });
+}
+
+void TSqliteSession::RunOnHandle(const QString& text, const QVector<TBoundParam>& params, bool wantRows,
+                                 TRunResult& result) {
     const TStatementScope scope(*this);
     const qint64 changesBefore = ChangesSoFar();
-    const TPositionalText positional = ToPositionalPlaceholders(text);
+    const TPositionalText positional = PositionalOf(text);
     TRowSet rows;
     bool returnedRows = false;
     const TSqliteFailure failure =
@@ -169,13 +186,15 @@ void TSqliteSession::RunForRows(const QString& text, const QVector<TBoundParam>&
         if (affected >= 0) result.Rows.RowsAffected = qMax(result.Rows.RowsAffected, 0) + affected;
         return;
     }
-    if (result.HaveRows) return;
+    if (result.HaveRows || !wantRows) return;
     result.Rows.Columns = rows.Columns;
     result.Rows.Rows = std::move(rows.Rows);
     result.HaveRows = true;
 }
 
-QStringList TSqliteSession::StatementsOf(const QString& sql) const { return SplitSqliteStatements(sql); }
+QStringList TSqliteSession::StatementsOf(const QString& sql) const {
+    return Remembered<QStringList>(Split, sql, [&] { return SplitSqliteStatements(sql); });
+}
 
 QVariant TSqliteSession::BindValue(const TBoundParam& param) const { return SqliteBindValueOf(param); }
 

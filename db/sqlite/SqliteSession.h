@@ -13,6 +13,7 @@
 // to the GUID that lives in the connection (SqliteImportStatements.h).
 
 #include "db/QtSession.h"
+#include "db/SqlText.h"
 #include "db/sqlite/SqliteImportStatements.h"
 #include "db/sqlite/SqliteNative.h"
 #include "db/sqlite/SqliteRowQueries.h"
@@ -45,7 +46,7 @@ protected:
     qint64 ChangesSoFar() const override;
     int RowsAffected(const QSqlQuery& query, qint64 changesBefore) const override;
     // Text that is no valid UTF-8 is bound as its bytes and made TEXT again by the statement;
-    // a statement whose rows are wanted runs on the handle itself (SqliteRowQueries.h).
+    // every statement runs on the handle itself (SqliteRowQueries.h).
     void RunStatement(const QString& text, const QVector<TBoundParam>& params, bool wantRows,
                       TRunResult& result) override;
     bool IsLockWaitExhausted(const QSqlError& error) const override;
@@ -61,7 +62,10 @@ private:
                        QVector<TBoundParam>& bound);
     [[noreturn]] void RaiseFailure(const TSqliteFailure& failure) const;
     TRowSet RunRewritten(const QString& sql, const QVector<TBoundParam>& params, bool wantRows);
-    void RunForRows(const QString& text, const QVector<TBoundParam>& params, TRunResult& result);
+    void RunOnHandle(const QString& text, const QVector<TBoundParam>& params, bool wantRows, TRunResult& result);
+    // A text's statements and its positional form, worked out once per text: the copier runs
+    // the same few texts for every row.
+    TPositionalText PositionalOf(const QString& text);
     // The busy handler's wait for a command timeout: as long as a statement may run.
     int BusyTimeoutMs() const;
 
@@ -69,5 +73,7 @@ private:
     sqlite3* Handle = nullptr;     // of the open database, from Prepare on
     TSqliteImportStatements ImportStatements;
     std::unique_ptr<TSqliteRowQueries> RowQueries;  // from Prepare on
+    QHash<QString, TPositionalText> Positional;
+    mutable QHash<QString, QStringList> Split;
     const TSessionLifetime Lifetime = std::make_shared<const bool>(true);  // watched by its cursors
 };
