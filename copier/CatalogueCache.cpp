@@ -15,13 +15,19 @@ const TTableCatalogue* TCatalogueRunCache::Find(const QString& key) const {
     return found == Tables.constEnd() ? nullptr : &found.value();
 }
 
+const TCopyPlan* TCatalogueRunCache::FindPlan(const QString& key) const {
+    const auto found = Plans.constFind(key);
+    return found == Plans.constEnd() ? nullptr : &found.value();
+}
+
+void TCatalogueRunCache::KeepPlan(const QString& key, const TCopyPlan& plan) { Plans.insert(key, plan); }
+
 void TCatalogueRunCache::Keep(const QString& key, const TTableCatalogue& catalogue) { Tables.insert(key, catalogue); }
 
 QString TCatalogueRunCache::KeyOf(const QString& table, const TStringList& matchColumns, bool keyFirst,
                                   const TADOConnection& source, const TADOConnection& dest) {
     // Table names are told apart exactly, as the catalogue statements receive them.
-    return QStringLiteral("%1|%2|%3|%4|%5")
-        .arg(table, matchColumns.Strings().join(QStringLiteral(", ")), keyFirst ? QStringLiteral("1") : QStringLiteral("0"))
-        .arg(reinterpret_cast<quintptr>(&source))
-        .arg(reinterpret_cast<quintptr>(&dest));
+    const QChar bar = QLatin1Char('|');
+    return table + bar + matchColumns.Strings().join(QStringLiteral(", ")) + bar + (keyFirst ? QLatin1Char('1') : QLatin1Char('0')) +
+           bar + QString::number(reinterpret_cast<quintptr>(&source)) + bar + QString::number(reinterpret_cast<quintptr>(&dest));
 }

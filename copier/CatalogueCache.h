@@ -4,6 +4,7 @@
 // The run installs the cache for its duration (the catalogue does not change while it
 // copies); a copy outside a run asks the catalogue on every call.
 
+#include "copier/CopyPlan.h"
 #include "support/StringList.h"
 
 #include <QHash>
@@ -39,7 +40,14 @@ public:
     static QString KeyOf(const QString& table, const TStringList& matchColumns, bool keyFirst,
                          const TADOConnection& source, const TADOConnection& dest);
 
+    // A whole plan composed earlier under the same key, its source text left to the caller's
+    // selection; a pulled-in row is copied by a call of its own, and composing the plan again
+    // for each cost more than copying the row.
+    const TCopyPlan* FindPlan(const QString& key) const;
+    void KeepPlan(const QString& key, const TCopyPlan& plan);
+
 private:
     QHash<QString, TTableCatalogue> Tables;
+    QHash<QString, TCopyPlan> Plans;
     TCatalogueRunCache* Previous;
 };

@@ -97,9 +97,10 @@ void ComposeStatementTexts(TCopyPlan& plan, const QVector<bool>& largeObject, co
                       QStringLiteral(") VALUES(") + valueList + QStringLiteral(")");
     plan.UpdateText = QStringLiteral("UPDATE ") + plan.Table + QStringLiteral(" SET ") + setList + condition;
     plan.ProbeText = QStringLiteral("SELECT ") + plan.KeyColumn() + QStringLiteral(" FROM ") + plan.Table + condition;
-    plan.SourceText = QStringLiteral("select ") + plan.Columns.Strings().join(QStringLiteral(", ")) +
-                      QStringLiteral("  from ") + plan.Table + QStringLiteral(" where ") + plan.KeyColumn() +
-                      QStringLiteral(" in (") + selection + QStringLiteral(")");
+    plan.SourcePrefix = QStringLiteral("select ") + plan.Columns.Strings().join(QStringLiteral(", ")) +
+                        QStringLiteral("  from ") + plan.Table + QStringLiteral(" where ") + plan.KeyColumn() +
+                        QStringLiteral(" in (");
+    plan.SourceText = plan.SourcePrefix + selection + QStringLiteral(")");
 }
 
 TCopyPlan PrepareCopyPlan(const QString& table, const QString& selection, const TStringList& matchTables,
@@ -108,6 +109,14 @@ TCopyPlan PrepareCopyPlan(const QString& table, const QString& selection, const 
     TCopyPlan plan;
     plan.Table = table;
     FindMatchColumns(table, matchTables, matchColumns, plan.MatchColumns);
+    TCatalogueRunCache* cache = TCatalogueRunCache::Current();
+    const QString key = cache ? TCatalogueRunCache::KeyOf(table, plan.MatchColumns, keyFirst, source, dest) : QString();
+    if (cache)
+        if (const TCopyPlan* known = cache->FindPlan(key)) {
+            plan = *known;
+            plan.SourceText = plan.SourcePrefix + selection + QStringLiteral(")");
+            return plan;
+        }
     if (keyFirst && !plan.HasMatchColumns())
         throw Exception(QStringLiteral("Таблица ") + table +
                         QStringLiteral(": ключом назначен первый столбец сопоставления, но столбцы сопоставления не заданы"));
@@ -122,5 +131,6 @@ TCopyPlan PrepareCopyPlan(const QString& table, const QString& selection, const 
                         QStringLiteral(": нет столбцов, по которым можно найти запись в базе-приемнике "
                                        "(столбцы сопоставления отсутствуют в таблице или являются большими объектами); "
                                        "записи таблицы не переносятся"));
+    if (cache) cache->KeepPlan(key, plan);
     return plan;
 }

@@ -23,6 +23,7 @@ struct TCopyPlan {
     QString UpdateText;
     QString ProbeText;
     QString SourceText;
+    QString SourcePrefix;  // the source text up to its selection, which a ")" closes
     bool HasSetList = false;
     bool HasCondition = false;
 

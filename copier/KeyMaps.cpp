@@ -16,6 +16,11 @@ int TKeyMaps::AddTable(const QString& table) {
 }
 
 TKeyMap* TKeyMaps::MapOf(const QString& table) const {
+    // Asked for every value of every row, nearly always as the name was first recorded: that
+    // is found without folding case.
+    const QStringList& names = Names.Strings();
+    for (int i = 0; i < names.size(); ++i)
+        if (names[i] == table) return Maps[i].get();
     const int index = Names.IndexOf(table);
     return index < 0 ? nullptr : Maps[index].get();
 }

@@ -2,22 +2,10 @@
 
 #include "db/ADOQuery.h"
 
-void SetFieldParam(TADOQuery& statement, const QString& name, const TField& field) {
-    TParameter& parameter = statement.ParamByName(name);
-    parameter.DataType = field.DataType();
-    parameter.Value = field.IsNull() ? QVariant() : field.Value();
-}
-
 void SetIntParam(TADOQuery& statement, const QString& name, int value) {
     TParameter& parameter = statement.ParamByName(name);
     parameter.DataType = TFieldType::ftInteger;
     parameter.Value = value;
-}
-
-void SetNullIntParam(TADOQuery& statement, const QString& name) {
-    TParameter& parameter = statement.ParamByName(name);
-    parameter.DataType = TFieldType::ftInteger;
-    parameter.Value = QVariant();
 }
 
 void SetBoundParams(TADOQuery& statement, const QVector<TBoundParam>& params) {

@@ -3,7 +3,6 @@
 #include "copier/Callbacks.h"
 #include "copier/CopierLog.h"
 #include "copier/KeyMaps.h"
-#include "copier/ParamSetters.h"
 #include "copier/TableCopier.h"
 #include "copier/Transaction.h"
 #include "db/DatabaseInUse.h"
@@ -77,6 +76,7 @@ void TTableCopier::PrepareStatements(const QString& selection, bool keyFirst) {
     UpdateQuery.SetSQL(Plan.UpdateText);
     ProbeQuery.SetSQL(Plan.ProbeText);
     SourceQuery.SetSQL(Plan.SourceText);
+    Parameters.Find(Plan, InsertQuery, UpdateQuery, ProbeQuery);
     // A table's own selection may hold any number of rows: they are read as they are copied.
     if (!OpenReadAhead(SourceQuery, Table, selection)) SourceQuery.OpenStreamed();
 }
@@ -153,49 +153,19 @@ void TTableCopier::BindReference(int position, const QString& referenced, int so
     BindInteger(position, value);
 }
 
-void TTableCopier::BindInteger(int position, int value) {
-    const QString number = QString::number(position);
-    SetIntParam(InsertQuery, QStringLiteral("Val") + number, value);
-    if (Plan.InSetList[position]) {
-        SetIntParam(UpdateQuery, QStringLiteral("SetVal") + number, value);
-    } else if (Plan.InCondition[position]) {
-        SetIntParam(UpdateQuery, QStringLiteral("Where") + number, value);
-        SetIntParam(ProbeQuery, QStringLiteral("Where") + number, value);
-        SetIntParam(UpdateQuery, QStringLiteral("WhereN") + number, value);
-        SetIntParam(ProbeQuery, QStringLiteral("WhereN") + number, value);
-    }
-}
+void TTableCopier::BindInteger(int position, int value) { Parameters.Set(position, TFieldType::ftInteger, value); }
 
-void TTableCopier::BindNull(int position) {
-    const QString number = QString::number(position);
-    SetNullIntParam(InsertQuery, QStringLiteral("Val") + number);
-    if (Plan.InSetList[position]) {
-        SetNullIntParam(UpdateQuery, QStringLiteral("SetVal") + number);
-    } else if (Plan.InCondition[position]) {
-        SetNullIntParam(UpdateQuery, QStringLiteral("Where") + number);
-        SetNullIntParam(ProbeQuery, QStringLiteral("Where") + number);
-        SetNullIntParam(UpdateQuery, QStringLiteral("WhereN") + number);
-        SetNullIntParam(ProbeQuery, QStringLiteral("WhereN") + number);
-    }
-}
+void TTableCopier::BindNull(int position) { Parameters.Set(position, TFieldType::ftInteger, QVariant()); }
 
 void TTableCopier::BindField(int position, const TField& field) {
+    const QVariant value = field.Value();
     // Bytes that are no UTF-8 arrive as they are, or not at all: never as other text.
-    if (IsRawText(field.Value()) && !Dest.KeepsRawText())
+    if (IsRawText(value) && !Dest.KeepsRawText())
         throw Exception(QStringLiteral("значение столбца ") + Plan.Columns[position] +
                         QStringLiteral(" не является текстом в кодировке UTF-8 (байты ") +
-                        QString::fromLatin1(field.Value().value<TRawText>().Bytes.toHex(' ').toUpper()) +
+                        QString::fromLatin1(value.value<TRawText>().Bytes.toHex(' ').toUpper()) +
                         QStringLiteral("), база-приемник не может сохранить его без изменений"));
-    const QString number = QString::number(position);
-    SetFieldParam(InsertQuery, QStringLiteral("Val") + number, field);
-    if (Plan.InSetList[position]) {
-        SetFieldParam(UpdateQuery, QStringLiteral("SetVal") + number, field);
-    } else if (Plan.InCondition[position]) {
-        SetFieldParam(UpdateQuery, QStringLiteral("Where") + number, field);
-        SetFieldParam(ProbeQuery, QStringLiteral("Where") + number, field);
-        SetFieldParam(UpdateQuery, QStringLiteral("WhereN") + number, field);
-        SetFieldParam(ProbeQuery, QStringLiteral("WhereN") + number, field);
-    }
+    Parameters.Set(position, field.DataType(), value.isNull() ? QVariant() : value);
 }
 
 int TTableCopier::ProbeOrInsert(int sourceKey) {

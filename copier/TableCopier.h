@@ -6,6 +6,7 @@
 
 #include "copier/CopyPlan.h"
 #include "copier/RowBatch.h"
+#include "copier/RowParameters.h"
 #include "copier/RunCounts.h"
 #include "copier/SourceReadAhead.h"
 #include "db/ADOQuery.h"
@@ -90,6 +91,7 @@ private:
     TADOQuery UpdateQuery;
     TADOQuery ProbeQuery;
     TADOQuery SourceQuery;
+    TRowParameters Parameters;
     int RowCount = 0;
 
     // State of the row being handled; Step names what it was doing when it failed.

@@ -185,6 +185,14 @@ QVector<TBoundParam> TADOQuery::BoundParameters() const {
     return bound;
 }
 
+int TADOQuery::ParamIndex(const QString& name) const {
+    for (int i = 0; i < Params.size(); ++i)
+        if (Params[i].Name == name) return i;
+    for (int i = 0; i < Params.size(); ++i)
+        if (Params[i].Name.compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
 TParameter& TADOQuery::ParamByName(const QString& name) {
     // The name is nearly always asked as the text spells it: that is found without folding case.
     for (TParameter& param : Params)

@@ -79,6 +79,10 @@ public:
 
     // Raises "Параметр \"Name\" не найден" for a name the text does not hold.
     TParameter& ParamByName(const QString& name);
+    // The position of the parameter of that name among Parameters(), or -1; valid until the
+    // text is set again.
+    int ParamIndex(const QString& name) const;
+    TParameter& ParamAt(int index) { return Params[index]; }
     const QVector<TParameter>& Parameters() const { return Params; }
     // The parameters as the connection takes them (TADOConnection::Run, RunBatch).
     QVector<TBoundParam> BoundParameters() const;

@@ -72,6 +72,11 @@ QVector<TPlaceholder> PlaceholdersOf(const QString& sql) {
 
 TPositionalText ToPositionalPlaceholders(const QString& sql) {
     TPositionalText result;
+    // A selection of keys written out holds no placeholder: nothing to look through.
+    if (!sql.contains(QLatin1Char(':'))) {
+        result.Text = sql;
+        return result;
+    }
     result.Text.reserve(sql.size());
     int copied = 0;
     for (const TPlaceholder& placeholder : PlaceholdersOf(sql)) {

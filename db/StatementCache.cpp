@@ -9,6 +9,8 @@
 QStringList CachedParameterNames(const QString& text) {
     constexpr int Capacity = 512;
     static QHash<QString, QStringList> known;
+    // Texts without placeholders (a nested copy's selection of one key) would only churn the cache.
+    if (!text.contains(QLatin1Char(':'))) return {};
     const auto found = known.constFind(text);
     if (found != known.constEnd()) return found.value();
     // A full cache starts over: the texts of a run repeat from table to table.

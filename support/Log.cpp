@@ -29,6 +29,11 @@ struct TLogState {
     // The file beside the executable is not to be written (an installed program, or one
     // whose folder cannot be written): the state folder's is used.
     bool BesideRuledOut = false;
+    // The file the last line went to, and the LogFileName it was chosen under: asking the file
+    // system again for every line costs more than writing it, and a write that fails chooses anew.
+    QString Chosen;
+    QString ChosenUnder;
+    bool HaveChosen = false;
     // Why file logging ended, and who is to hear of it when it does.
     QString SwitchOffReason;
     TLogSwitchOffNotice SwitchOffNotice;
@@ -60,11 +65,17 @@ void WriteToFile(TLogState& state, const QString& fileName, const QByteArray& me
 // writable hands over to the state folder's, once; any other failure throws. fileName
 // receives the file tried last (empty when none can be named). Called under the lock.
 void WriteToChosenFile(TLogState& state, const QByteArray& message, QString& fileName) {
-    fileName = ChooseLogFile(state.BesideRuledOut);
+    if (!state.HaveChosen || state.ChosenUnder != LogFileName) {
+        state.Chosen = ChooseLogFile(state.BesideRuledOut);
+        state.ChosenUnder = LogFileName;
+        state.HaveChosen = true;
+    }
+    fileName = state.Chosen;
     if (fileName.isEmpty()) return;  // no executable path to name the file after
     try {
         WriteToFile(state, fileName, message);
     } catch (...) {
+        state.HaveChosen = false;
         if (!LogFileName.isEmpty() || state.BesideRuledOut) throw;
         state.BesideRuledOut = true;
         fileName = ChooseLogFile(state.BesideRuledOut);
@@ -128,6 +139,7 @@ void ResetLogState() {
     state.SwitchOffReason.clear();
     state.Repeats = TRepeatState();
     state.BesideRuledOut = false;
+    state.HaveChosen = false;
 }
 
 QString CurrentLogFileName() {
