@@ -68,6 +68,7 @@ const TSqliteRewrite* TSqliteImportStatements::RewriteOf(sqlite3* handle, const 
         if (ChangesSqliteTempObjects(sql)) {
             Entries.clear();
             Identities.clear();
+            TempSchemaMayHaveChanged();
             return nullptr;
         }
         if (Entries.size() >= MaxEntries) Entries.clear();
@@ -76,9 +77,12 @@ const TSqliteRewrite* TSqliteImportStatements::RewriteOf(sqlite3* handle, const 
     if (!entry->Rewritten) return nullptr;
     // A GUID statement applies while the table's GUID lives in the connection; asked of the
     // schema SQLite holds in memory, which follows every rollback.
-    if (!entry->GuidTable.isEmpty() && sqlite3_table_column_metadata(handle, "temp", entry->GuidTable.constData(), nullptr,
-                                                                     nullptr, nullptr, nullptr, nullptr, nullptr) != SQLITE_OK)
-        return nullptr;
+    if (!entry->GuidTable.isEmpty() && FoundIn.value(entry->GuidTable, -1) != Generation) {
+        if (sqlite3_table_column_metadata(handle, "temp", entry->GuidTable.constData(), nullptr, nullptr, nullptr, nullptr,
+                                          nullptr, nullptr) != SQLITE_OK)
+            return nullptr;
+        FoundIn.insert(entry->GuidTable, Generation);
+    }
     return &entry->Rewrite;
 }
 

@@ -41,6 +41,9 @@ public:
 
     // The rewrite of the text on this connection, or nullptr when it runs as written.
     const TSqliteRewrite* RewriteOf(sqlite3* handle, const QString& sql);
+    // The connection's TEMP schema may have changed (a transaction ended or began, a statement
+    // failed and may have rolled one back): whether each GUID lives there is asked again.
+    void TempSchemaMayHaveChanged() { ++Generation; }
 
 private:
     struct TEntry {
@@ -56,4 +59,8 @@ private:
     QString Prefix;  // of every GUID this connection draws
     QHash<QString, TEntry> Entries;
     QHash<QString, TSqliteRowIdentity> Identities;  // of the tables met, until a GUID is made or dropped
+    // The GUID tables found in the TEMP schema, with the generation they were found in: asking
+    // SQLite for every statement of every row cost more than the statement's own lookups.
+    QHash<QByteArray, int> FoundIn;
+    int Generation = 0;
 };

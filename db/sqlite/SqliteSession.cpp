@@ -50,6 +50,14 @@ int PrimaryCodeOf(const QSqlError& error) {
     return ok ? code & 0xff : -1;
 }
 
+// A statement that begins or ends a transaction or a savepoint.
+bool IsTransactionControl(const QString& sql) {
+    const QStringView text = QStringView(sql).trimmed();
+    for (const char* word : {"BEGIN", "COMMIT", "END", "ROLLBACK", "SAVEPOINT", "RELEASE"})
+        if (text.startsWith(QLatin1String(word), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
 }  // namespace
 
 TSqliteSession::TSqliteSession(const QSqlDatabase& db, const QString& qtName, int commandTimeout)
@@ -70,10 +78,18 @@ TRowSet TSqliteSession::Run(const QString& sql, const QVector<TBoundParam>& para
     // The import's TEMP objects are made and dropped before and after the copy; a table's rows
     // still being read then belong to a copy that a stop has ended.
     if (RowQueries && ChangesSqliteTempObjects(sql)) RowQueries->InterruptCursors();
-    QString text = sql;
-    QVector<TBoundParam> withKey = params;
-    if (!SqliteKeyAsParameter(text, withKey)) return RunRewritten(sql, params, wantRows);
-    return RunRewritten(text, withKey, wantRows);
+    // A transaction that ends takes the TEMP tables made in it along; so may a failed statement
+    // (SQLite rolls back by itself on a full disk).
+    if (IsTransactionControl(sql)) ImportStatements.TempSchemaMayHaveChanged();
+    try {
+        QString text = sql;
+        QVector<TBoundParam> withKey = params;
+        if (!SqliteKeyAsParameter(text, withKey)) return RunRewritten(sql, params, wantRows);
+        return RunRewritten(text, withKey, wantRows);
+    } catch (...) {
+        ImportStatements.TempSchemaMayHaveChanged();
+        throw;
+    }
 }
 
 // A rewritten insert records the row's GUID after it; what the caller learns (rows
