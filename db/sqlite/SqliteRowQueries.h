@@ -1,7 +1,8 @@
 #pragma once
-// Statements whose rows are wanted, run on the sqlite3 handle itself rather than through the
-// driver: the driver reads TEXT as UTF-16, which puts replacement characters where the bytes
-// are no valid UTF-8, and SQLite then holds only the converted value. Read here, such text
+// Statements run on the sqlite3 handle itself rather than through the driver, which binds and
+// steps each one at several times SQLite's own cost, and reads TEXT as UTF-16, which puts
+// replacement characters where the bytes are no valid UTF-8 (SQLite then holds only the
+// converted value). Read here, such text
 // arrives as its bytes (TRawText); everything else as the driver would give it (integers as
 // 64-bit, reals as doubles, blobs and text kept apart from NULL when empty). Each text is
 // prepared once and kept.
