@@ -68,6 +68,10 @@ sqlite3_stmt* TSqliteRowQueries::CursorStatementOf(const QString& text, TSqliteF
         IdleCursorStatements.erase(idle);
         return statement;
     }
+    return Prepare(text, failure);
+}
+
+sqlite3_stmt* TSqliteRowQueries::Prepare(const QString& text, TSqliteFailure& failure) {
     const QByteArray utf8 = text.toUtf8();
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(Handle, utf8.constData(), static_cast<int>(utf8.size()), &statement, nullptr) != SQLITE_OK) {
@@ -137,14 +141,8 @@ sqlite3_stmt* TSqliteRowQueries::StatementOf(const QString& text, TSqliteFailure
         }
         Prepared.clear();
     }
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(Handle, utf8.constData(), static_cast<int>(utf8.size()), &statement, nullptr) != SQLITE_OK) {
-        failure = FailureNow();
-        sqlite3_finalize(statement);
-        return nullptr;
-    }
-    Prepared.insert(text, statement);
+    sqlite3_stmt* statement = Prepare(text, failure);
+    if (statement) Prepared.insert(text, statement);
     return statement;
 }
 

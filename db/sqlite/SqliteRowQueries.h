@@ -78,6 +78,8 @@ public:
 private:
     friend class TSqliteRowCursor;
     sqlite3_stmt* StatementOf(const QString& text, TSqliteFailure& failure);
+    // A statement of its own for the text, or nullptr with failure set.
+    sqlite3_stmt* Prepare(const QString& text, TSqliteFailure& failure);
     // A cursor's statement of that text: an idle one, or one prepared for it.
     sqlite3_stmt* CursorStatementOf(const QString& text, TSqliteFailure& failure);
     void ReturnCursorStatement(const QString& text, sqlite3_stmt* statement);
