@@ -20,7 +20,7 @@
 //
 // Usage: import_bench [--titles N] [--rows N] [--dest-titles N] [--scale N] [--dir DIR]
 //                     [--repeat N] [--postgres CONN] [--latency-ms D]
-//        import_bench --scale [--postgres CONN] [--dir DIR]
+//        import_bench --scale [--postgres CONN] [--dir DIR] [--repeat N]
 //   --titles N       titles imported (default 10); the source holds exactly these
 //   --rows N         rows per title (default 300)
 //   --dest-titles N  titles the small destination holds (default 3)
@@ -29,7 +29,8 @@
 //                    (default: a temporary folder, removed at the end)
 //   --repeat N       every measurement is made once per round, N rounds, and the fastest of
 //                    each counts, since other programs on the machine only ever make one
-//                    slower (default 3; 1 on PostgreSQL)
+//                    slower (default 3; 1 on PostgreSQL; with --scale the PostgreSQL
+//                    imports up to 48k rows, 3 by default)
 //   --postgres CONN  the same on a PostgreSQL server instead of SQLite files: CONN is a
 //                    connection string without a database (scripts/pg-test-server.sh start
 //                    prints one); the databases are made there once and reused by later

@@ -32,7 +32,7 @@ TBenchOptions ParseBenchOptions(const QStringList& args) {
     options.Rows = OptionValue(args, QStringLiteral("--rows"), options.Rows);
     options.DestTitles = OptionValue(args, QStringLiteral("--dest-titles"), options.DestTitles);
     options.Scale = OptionValue(args, QStringLiteral("--scale"), options.Scale);
-    options.Repeat = OptionValue(args, QStringLiteral("--repeat"), postgres || options.RoadScale ? 1 : options.Repeat);
+    options.Repeat = OptionValue(args, QStringLiteral("--repeat"), postgres && !options.RoadScale ? 1 : options.Repeat);
     const QString latency = TextOption(args, QStringLiteral("--latency-ms"));
     if (!latency.isEmpty()) options.LatencyMs = qMax(0.0, latency.toDouble());
     return options;

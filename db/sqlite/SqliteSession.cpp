@@ -32,11 +32,14 @@ constexpr int SqliteCorrupt = 11;
 constexpr int SqliteFull = 13;
 constexpr int SqliteNotADatabase = 26;
 
-// Texts whose analyses a session keeps; past this many they are made afresh.
+// Texts whose analyses a session keeps; past this many they are made afresh. A longer text (a
+// selection that lists its keys) is worked out each time rather than kept alive.
 constexpr int MaxKeptTexts = 4096;
+constexpr qsizetype MaxKeptTextLength = 8192;
 
 template <typename T>
-const T& Remembered(QHash<QString, T>& kept, const QString& text, const std::function<T()>& make) {
+T Remembered(QHash<QString, T>& kept, const QString& text, const std::function<T()>& make) {
+    if (text.size() > MaxKeptTextLength) return make();
     const auto found = kept.constFind(text);
     if (found != kept.constEnd()) return *found;
     if (kept.size() >= MaxKeptTexts) kept.clear();
