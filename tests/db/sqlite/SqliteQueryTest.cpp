@@ -244,3 +244,59 @@ TEST_F(SqliteQuery, CommandTimeoutInterruptsALongStatement) {
 }
 
 }  // namespace
+
+TEST_F(SqliteQuery, AStreamedTextReadBeforeStartsAgainAtItsFirstRow) {
+    for (int key = 1; key <= 5; ++key) {
+        TADOQuery insert(&Connection);
+        insert.SetSQL(QStringLiteral("insert into Титул (Код_титула) values (%1)").arg(key));
+        insert.ExecSQL();
+    }
+    const QString text = QStringLiteral("select Код_титула from Титул where Код_титула >= :From order by 1");
+    struct TCase {
+        const char* Earlier;
+        int RowsReadBefore;  // -1: to the end
+        bool StillOpen;
+    };
+    const TCase cases[] = {{"read to the end", -1, false}, {"given up after a row", 1, false}, {"still open", 2, true}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Earlier);
+        TADOQuery earlier(&Connection);
+        earlier.SetSQL(text);
+        earlier.ParamByName(QStringLiteral("From")).Value = 1;
+        earlier.OpenStreamed();
+        for (int read = 0; !earlier.Eof() && read != c.RowsReadBefore; ++read) earlier.Next();
+        if (!c.StillOpen) earlier.Close();
+        TADOQuery again(&Connection);
+        again.SetSQL(text);
+        again.ParamByName(QStringLiteral("From")).Value = 2;
+        QList<int> keys;
+        for (again.OpenStreamed(); !again.Eof(); again.Next()) keys << again.Fields(0).AsInteger();
+        EXPECT_EQ(keys, QList<int>({2, 3, 4, 5}));
+        if (c.StillOpen) {
+            EXPECT_FALSE(earlier.Eof());
+            EXPECT_EQ(earlier.Fields(0).AsInteger(), 3) << "the earlier cursor goes on where it was";
+        }
+    }
+}
+
+TEST_F(SqliteQuery, AResultFollowsItsTablesColumnsWhenTheSchemaChanges) {
+    const QString text = QStringLiteral("select * from Титул");
+    const int before = [&] {
+        TADOQuery query(&Connection);
+        query.SetSQL(text);
+        query.Open();
+        return query.FieldCount();
+    }();
+    TADOQuery alter(&Connection);
+    alter.SetSQL(QStringLiteral("alter table Титул add column Добавленный integer"));
+    alter.ExecSQL();
+    for (const bool streamed : {false, true}) {
+        SCOPED_TRACE(streamed ? "streamed" : "fetched whole");
+        TADOQuery query(&Connection);
+        query.SetSQL(text);
+        if (streamed) query.OpenStreamed();
+        else query.Open();
+        EXPECT_EQ(query.FieldCount(), before + 1);
+        EXPECT_NO_THROW(query.FieldByName(QStringLiteral("Добавленный")));
+    }
+}
