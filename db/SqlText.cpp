@@ -139,3 +139,19 @@ QString SqlQuotedName(const QString& name) {
     doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + doubled + QLatin1Char('"');
 }
+
+bool IsTransactionControl(const QString& sql) {
+    int pos = 0;
+    while (pos < sql.size()) {
+        const int skipped = SkipQuotedOrComment(sql, pos);
+        if (skipped != pos) pos = skipped;
+        else if (sql[pos].isSpace()) ++pos;
+        else break;
+    }
+    int end = pos;
+    while (end < sql.size() && sql[end].isLetter()) ++end;
+    const QStringView word = QStringView(sql).mid(pos, end - pos);
+    for (const char* control : {"BEGIN", "START", "COMMIT", "END", "ROLLBACK", "ABORT", "SAVEPOINT", "RELEASE"})
+        if (word.compare(QLatin1String(control), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}

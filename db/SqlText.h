@@ -40,6 +40,9 @@ QStringList ParameterNames(const QString& sql);
 // Whether the text holds anything besides blanks, comments and ";".
 bool HasStatementText(const QString& sql);
 
+// Whether a statement begins or ends a transaction or a savepoint, by its first word.
+bool IsTransactionControl(const QString& sql);
+
 // The position of the first c outside quotes and comments, or -1.
 int IndexOutsideQuotes(const QString& sql, QChar c);
 

@@ -11,7 +11,6 @@
 #include "db/postgres/PostgresResults.h"
 #include "db/postgres/PostgresStatement.h"
 
-#include <QSet>
 
 namespace {
 
@@ -48,23 +47,6 @@ void RollBackTo(pg_conn* connection, const QString& savepoint) {
 
 }  // namespace
 
-bool IsTransactionControl(const QString& sql) {
-    static const QSet<QString> words = {QStringLiteral("BEGIN"),  QStringLiteral("START"),
-                                        QStringLiteral("COMMIT"), QStringLiteral("END"),
-                                        QStringLiteral("ROLLBACK"), QStringLiteral("ABORT"),
-                                        QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE")};
-    int pos = 0;
-    while (pos < sql.size()) {
-        const int skipped = SkipQuotedOrComment(sql, pos);
-        if (skipped != pos) pos = skipped;
-        else if (sql[pos].isSpace()) ++pos;
-        else break;
-    }
-    int end = pos;
-    while (end < sql.size() && sql[end].isLetter()) ++end;
-    return words.contains(sql.mid(pos, end - pos).toUpper());
-}
-
 TPostgresTransport::TPostgresTransport(const QSqlDatabase& db, TRaise raise) : Db(db), Raise(std::move(raise)) {}
 
 bool TPostgresTransport::InTransaction() const {
@@ -80,6 +62,8 @@ void TPostgresTransport::SendWaiting() {
 TRowSet TPostgresTransport::Run(const QString& sql, const QVector<TBoundParam>& params, bool wantRows) {
     QVector<TPipelineCommand> commands;
     const int at = AppendStatement(commands, sql, params);
+    // A statement that begins or ends a transaction or a savepoint runs without a savepoint of
+    // its own, which it would end or which would end it.
     const QVector<TPipelineAnswer> answers = Send(commands, InTransaction() && !IsTransactionControl(sql));
     NotePrepared(commands, answers);
     if (const TPipelineAnswer* failure = FirstFailure(answers)) RaiseFailure(*failure);

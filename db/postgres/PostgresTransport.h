@@ -73,7 +73,3 @@ private:
     quint64 Uses = 0;
     int NextName = 0;
 };
-
-// Whether a statement begins or ends a transaction or a savepoint: it runs without a
-// savepoint of its own, which it would end or which would end it.
-bool IsTransactionControl(const QString& sql);

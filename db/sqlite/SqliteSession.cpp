@@ -53,14 +53,6 @@ int PrimaryCodeOf(const QSqlError& error) {
     return ok ? code & 0xff : -1;
 }
 
-// A statement that begins or ends a transaction or a savepoint.
-bool IsTransactionControl(const QString& sql) {
-    const QStringView text = QStringView(sql).trimmed();
-    for (const char* word : {"BEGIN", "COMMIT", "END", "ROLLBACK", "SAVEPOINT", "RELEASE"})
-        if (text.startsWith(QLatin1String(word), Qt::CaseInsensitive)) return true;
-    return false;
-}
-
 }  // namespace
 
 TSqliteSession::TSqliteSession(const QSqlDatabase& db, const QString& qtName, int commandTimeout)
