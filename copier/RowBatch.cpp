@@ -23,6 +23,10 @@ constexpr int SmallestBatch = 8;
 // table of large pictures must not hold hundreds of them in memory.
 constexpr qsizetype BatchValueBytes = 8 * 1024 * 1024;
 
+// How many rows of a table in a row must have come out new before its rows are foreseen as
+// new: a dictionary pulled in by a title rarely reaches it, a title's own tables at once.
+constexpr int ForeseenAfter = 16;
+
 TRowBatch* CurrentBatch = nullptr;
 
 qsizetype ValueBytes(const TBatchStatement& statement) {
@@ -132,7 +136,7 @@ void TRowBatch::Send() {
     bool written = !anyHandled;
     if (anyHandled) {
         try {
-            written = Write(rows, Foretell(rows));
+            written = WriteHandledRows(rows);
         } catch (const ERunEnding&) {
             throw;
         } catch (const EDatabaseInUse&) {
@@ -141,12 +145,46 @@ void TRowBatch::Send() {
             // What failed was undone with its batch, unless the server ended the transaction.
             StopWhenTransactionEnded(Dest, true, error.message());
         }
+        if (written) NoteOutcomes(rows);
+        else ForgetNewRuns(rows);
     }
     Capacity = written ? std::min(MaxRows, Capacity * 2) : std::max(SmallestBatch, Capacity / 2);
     for (const TBatchRow& row : rows) {
         if (written || !row.Handled) row.Owner->FinishRow(row);
         else row.Owner->ReplayRow(row);
     }
+}
+
+bool TRowBatch::WriteHandledRows(std::vector<TBatchRow>& rows) {
+    if (ForeseenNew(rows)) {
+        const auto handled = std::count_if(rows.begin(), rows.end(), [](const TBatchRow& row) { return row.Handled; });
+        if (Write(rows, QVector<TRowSet>(static_cast<qsizetype>(handled)), true)) return true;
+        ForgetNewRuns(rows);
+    }
+    return Write(rows, Foretell(rows));
+}
+
+bool TRowBatch::ForeseenNew(const std::vector<TBatchRow>& rows) const {
+    return std::all_of(rows.begin(), rows.end(), [this](const TBatchRow& row) {
+        return !row.Handled || (!FoundSome.contains(row.Table) && NewInARow.value(row.Table) >= ForeseenAfter);
+    });
+}
+
+void TRowBatch::NoteOutcomes(const std::vector<TBatchRow>& rows) {
+    for (const TBatchRow& row : rows) {
+        if (!row.Handled) continue;
+        if (row.Inserted) {
+            ++NewInARow[row.Table];
+        } else {
+            FoundSome.insert(row.Table);
+            NewInARow.remove(row.Table);
+        }
+    }
+}
+
+// Rows replayed or foreseen wrongly: their tables earn the foresight again.
+void TRowBatch::ForgetNewRuns(const std::vector<TBatchRow>& rows) {
+    for (const TBatchRow& row : rows) NewInARow.remove(row.Table);
 }
 
 QVector<TRowSet> TRowBatch::Foretell(const std::vector<TBatchRow>& rows) {
@@ -156,7 +194,7 @@ QVector<TRowSet> TRowBatch::Foretell(const std::vector<TBatchRow>& rows) {
     return Dest.RunBatch(probes);
 }
 
-bool TRowBatch::Write(std::vector<TBatchRow>& rows, const QVector<TRowSet>& foretold) {
+bool TRowBatch::Write(std::vector<TBatchRow>& rows, const QVector<TRowSet>& foretold, bool leadEveryRow) {
     // Per handled row, in the answers of the batch: its probe again (-1: until a row of the
     // batch is inserted, the destination is as the first probes saw it), and the answer that
     // holds its key (-1: the first probe's).
@@ -167,8 +205,9 @@ bool TRowBatch::Write(std::vector<TBatchRow>& rows, const QVector<TRowSet>& fore
     for (const TBatchRow& row : rows) {
         if (!row.Handled) continue;
         const bool found = !foretold[handled++].Rows.isEmpty();
-        probeAt.append(insertedBefore ? static_cast<int>(statements.size()) : -1);
-        if (insertedBefore) statements.append(row.Probe);
+        const bool led = insertedBefore || leadEveryRow;
+        probeAt.append(led ? static_cast<int>(statements.size()) : -1);
+        if (led) statements.append(row.Probe);
         if (!found) {
             statements.append(row.Insert);
             statements.append(row.Probe);

@@ -11,12 +11,19 @@
 // replayed one at a time, each failure reported as alone; when the server has ended the
 // transaction instead, the run ends (ETransactionEnded) and nothing is replayed.
 //
+// Where every row of a batch belongs to a table whose last rows all came out new (and none
+// was ever found), the batch is foreseen as new: it travels in one round trip, every row led
+// by its probe, instead of two. A row found after all undoes the batch, which then goes the
+// foretold way; the keys that the undone inserts drew from the destination's sequences stay
+// unused.
+//
 // Rows of a batch do not depend on each other: the copier sends the batch before a row that
 // refers to a row of the batch, that is one of them, or whose match values look like those
 // of a row of its table in the batch.
 
 #include "db/RowSet.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -76,8 +83,14 @@ private:
     // The probes' answers, one per handled row.
     QVector<TRowSet> Foretell(const std::vector<TBatchRow>& rows);
     // Runs the rows' own statements and notes what became of each; false when a row met other
-    // than foretold (the batch is then undone).
-    bool Write(std::vector<TBatchRow>& rows, const QVector<TRowSet>& foretold);
+    // than foretold (the batch is then undone). leadEveryRow: the first row too is led by its
+    // probe, which proves what was foreseen rather than foretold.
+    bool Write(std::vector<TBatchRow>& rows, const QVector<TRowSet>& foretold, bool leadEveryRow = false);
+    // Written in one round trip where every row is foreseen as new, else foretold first.
+    bool WriteHandledRows(std::vector<TBatchRow>& rows);
+    bool ForeseenNew(const std::vector<TBatchRow>& rows) const;
+    void NoteOutcomes(const std::vector<TBatchRow>& rows);
+    void ForgetNewRuns(const std::vector<TBatchRow>& rows);
 
     TADOConnection& Dest;
     int MaxRows;
@@ -86,6 +99,8 @@ private:
     qsizetype Bytes = 0;  // of the values the rows hold
     QSet<QString> Keys;
     QSet<QString> MatchValues;
+    QHash<QString, int> NewInARow;  // per table: its last rows written, all inserted
+    QSet<QString> FoundSome;        // tables a row of which was found in the destination
     TRowBatch* Previous;
 };
 
