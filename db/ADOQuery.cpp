@@ -186,6 +186,7 @@ QVector<TBoundParam> TADOQuery::BoundParameters() const {
 }
 
 int TADOQuery::ParamIndex(const QString& name) const {
+    // The name is nearly always asked as the text spells it: that is found without folding case.
     for (int i = 0; i < Params.size(); ++i)
         if (Params[i].Name == name) return i;
     for (int i = 0; i < Params.size(); ++i)
@@ -194,10 +195,7 @@ int TADOQuery::ParamIndex(const QString& name) const {
 }
 
 TParameter& TADOQuery::ParamByName(const QString& name) {
-    // The name is nearly always asked as the text spells it: that is found without folding case.
-    for (TParameter& param : Params)
-        if (param.Name == name) return param;
-    for (TParameter& param : Params)
-        if (param.Name.compare(name, Qt::CaseInsensitive) == 0) return param;
-    throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
+    const int index = ParamIndex(name);
+    if (index < 0) throw EDatabaseError(QStringLiteral("Параметр \"%1\" не найден").arg(name));
+    return Params[index];
 }

@@ -30,8 +30,7 @@ TSqliteRowQueries::~TSqliteRowQueries() {
 void TSqliteRowQueries::InterruptCursors() {
     FinalizeIdle();
     for (TSqliteRowCursor* cursor : std::as_const(Cursors)) {
-        Columns.remove(cursor->Statement);
-        sqlite3_finalize(cursor->Statement);
+        Finalize(cursor->Statement);
         cursor->Statement = nullptr;
         cursor->Interrupted = cursor->HaveRow;
         cursor->HaveRow = false;
@@ -44,16 +43,18 @@ TSqliteRowCursor::~TSqliteRowCursor() {
     if (Statement) Owner->ReturnCursorStatement(Text, Statement);
 }
 
+// A pointer finalized may come back for another statement: its columns go with it.
+void TSqliteRowQueries::Finalize(sqlite3_stmt* statement) {
+    Columns.remove(statement);
+    sqlite3_finalize(statement);
+}
+
 void TSqliteRowQueries::FinalizeIdle() {
-    for (sqlite3_stmt* statement : std::as_const(IdleCursorStatements)) {
-        Columns.remove(statement);
-        sqlite3_finalize(statement);
-    }
+    for (sqlite3_stmt* statement : std::as_const(IdleCursorStatements)) Finalize(statement);
     IdleCursorStatements.clear();
 }
 
-// Reset, it holds no lock and no result; a pointer finalized may come back for another
-// statement, so its columns go with it.
+// Reset, it holds no lock and no result.
 void TSqliteRowQueries::ReturnCursorStatement(const QString& text, sqlite3_stmt* statement) {
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
@@ -135,10 +136,7 @@ TSqliteFailure TSqliteRowQueries::FailureNow() const {
 sqlite3_stmt* TSqliteRowQueries::StatementOf(const QString& text, TSqliteFailure& failure) {
     if (sqlite3_stmt* kept = Prepared.value(text)) return kept;
     if (Prepared.size() >= MaxPrepared) {
-        for (sqlite3_stmt* statement : std::as_const(Prepared)) {
-            Columns.remove(statement);
-            sqlite3_finalize(statement);
-        }
+        for (sqlite3_stmt* statement : std::as_const(Prepared)) Finalize(statement);
         Prepared.clear();
     }
     sqlite3_stmt* statement = Prepare(text, failure);

@@ -86,6 +86,7 @@ private:
     // The result columns, read once per preparation of the statement (SQLite prepares a
     // statement again by itself when the schema it read has changed).
     const QVector<TColumnInfo>& ColumnsOf(sqlite3_stmt* statement);
+    void Finalize(sqlite3_stmt* statement);
     void FinalizeIdle();
     void Bind(sqlite3_stmt* statement, int index, const QVariant& value) const;
     static QVariant ColumnValue(sqlite3_stmt* statement, int column);
